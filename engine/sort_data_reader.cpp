@@ -1,0 +1,252 @@
+#include "sort_data_reader.h"
+
+#include "files.h"
+#include "run_error.h"
+
+#include <algorithm>
+
+namespace dissim {
+namespace {
+
+constexpr std::size_t kBufferSize = 64 * 1024;
+// No group code needs more characters; a longer item is an error rather than a memory sink.
+constexpr std::size_t kMaxItemLength = 4096;
+constexpr std::size_t kShownItemLength = 40;
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isItemEnd(char c) { return c == ' ' || c == '\t' || c == ',' || c == '\r' || c == '\n'; }
+
+// The item as it may be shown on one line: control characters replaced, long items cut.
+std::string shown(std::string_view item) {
+    std::string text;
+    for (char c : item.substr(0, kShownItemLength)) {
+        const auto byte = static_cast<unsigned char>(c);
+        text += (byte < 0x20 || byte == 0x7f) ? '?' : c;
+    }
+    if (item.size() > kShownItemLength) {
+        text += "...";
+    }
+    return "\"" + text + "\"";
+}
+
+} // namespace
+
+ParsedCode parseGroupCode(std::string_view item) {
+    std::size_t pos = 0;
+    bool negative = false;
+    if (pos < item.size() && (item[pos] == '+' || item[pos] == '-')) {
+        negative = item[pos] == '-';
+        ++pos;
+    }
+    // The significant digits of integer and fraction part together, and where the fraction
+    // began, so that whether the value is whole is decided exactly, without floating point.
+    std::string mantissa;
+    std::size_t digitCount = 0;
+    std::int64_t fractionLength = 0;
+    while (pos < item.size() && isDigit(item[pos])) {
+        if (!mantissa.empty() || item[pos] != '0') {
+            mantissa += item[pos];
+        }
+        ++digitCount;
+        ++pos;
+    }
+    if (pos < item.size() && item[pos] == '.') {
+        ++pos;
+        while (pos < item.size() && isDigit(item[pos])) {
+            if (!mantissa.empty() || item[pos] != '0') {
+                mantissa += item[pos];
+            }
+            ++fractionLength;
+            ++digitCount;
+            ++pos;
+        }
+    }
+    if (digitCount == 0) {
+        return {0, "is not a number"};
+    }
+    std::int64_t exponent = 0;
+    if (pos < item.size() && (item[pos] == 'e' || item[pos] == 'E')) {
+        ++pos;
+        bool negativeExponent = false;
+        if (pos < item.size() && (item[pos] == '+' || item[pos] == '-')) {
+            negativeExponent = item[pos] == '-';
+            ++pos;
+        }
+        const std::size_t exponentStart = pos;
+        while (pos < item.size() && isDigit(item[pos])) {
+            // Saturates: beyond a million the answer no longer depends on the exact value.
+            exponent = std::min<std::int64_t>(exponent * 10 + (item[pos] - '0'), 1'000'000);
+            ++pos;
+        }
+        if (pos == exponentStart) {
+            return {0, "is not a number"};
+        }
+        if (negativeExponent) {
+            exponent = -exponent;
+        }
+    }
+    if (pos != item.size()) {
+        return {0, "is not a number"};
+    }
+    // A leading zero of the fraction part was dropped from the mantissa with the integer
+    // zeros, which is right: only the position of the last significant digit matters.
+    std::int64_t scale = exponent - fractionLength;
+    while (!mantissa.empty() && mantissa.back() == '0') {
+        mantissa.pop_back();
+        ++scale;
+    }
+    if (mantissa.empty()) {
+        return {0, nullptr};
+    }
+    if (scale < 0) {
+        return {0, "is not a whole number"};
+    }
+    const char* tooLarge = "does not fit a group code (-32768 to 32767)";
+    if (static_cast<std::int64_t>(mantissa.size()) + scale > 5) {
+        return {0, tooLarge};
+    }
+    std::int64_t value = 0;
+    for (char digit : mantissa) {
+        value = value * 10 + (digit - '0');
+    }
+    for (std::int64_t i = 0; i < scale; ++i) {
+        value *= 10;
+    }
+    if (negative) {
+        value = -value;
+    }
+    if (value < -32768 || value > 32767) {
+        return {0, tooLarge};
+    }
+    return {static_cast<std::int16_t>(value), nullptr};
+}
+
+SortDataReader::SortDataReader(InputFile& file) : file_(file), buffer_(kBufferSize) {}
+
+bool SortDataReader::refill() {
+    if (pos_ < end_) {
+        return true;
+    }
+    if (atEnd_) {
+        return false;
+    }
+    pos_ = 0;
+    end_ = file_.read(buffer_.data(), buffer_.size());
+    if (atStart_) {
+        // The byte-order mark needs its three bytes together; a short first read (a pipe)
+        // is topped up.
+        while (end_ > 0 && end_ < 3) {
+            const std::size_t more = file_.read(buffer_.data() + end_, buffer_.size() - end_);
+            if (more == 0) {
+                break;
+            }
+            end_ += more;
+        }
+        atStart_ = false;
+        if (end_ >= 3 && static_cast<unsigned char>(buffer_[0]) == 0xEF &&
+            static_cast<unsigned char>(buffer_[1]) == 0xBB &&
+            static_cast<unsigned char>(buffer_[2]) == 0xBF) {
+            pos_ = 3;
+        }
+    }
+    if (end_ == 0) {
+        atEnd_ = true;
+        return false;
+    }
+    return pos_ < end_ || refill();
+}
+
+void SortDataReader::fail(std::int64_t subject, std::int64_t stimulus,
+                          const std::string& what) const {
+    throw RunError("subject " + std::to_string(subject) + ", stimulus " +
+                   std::to_string(stimulus) + ", line " + std::to_string(itemLine_) + ": " +
+                   what);
+}
+
+std::optional<std::string> SortDataReader::nextItem(std::int64_t subject,
+                                                    std::int64_t stimulus) {
+    // Separators up to the item.
+    for (;;) {
+        if (!refill()) {
+            return std::nullopt;
+        }
+        const char c = buffer_[pos_];
+        if (c == '\r' || c == '\n') {
+            if (c == '\r' || !lastWasCr_) {
+                ++line_;
+            }
+            lastWasCr_ = c == '\r';
+            commaAllowed_ = false;
+            ++pos_;
+            continue;
+        }
+        lastWasCr_ = false;
+        if (c == ' ' || c == '\t') {
+            ++pos_;
+        } else if (c == ',') {
+            if (!commaAllowed_) {
+                itemLine_ = line_;
+                fail(subject, stimulus, "an empty item stands before this comma");
+            }
+            commaAllowed_ = false;
+            ++pos_;
+        } else {
+            break;
+        }
+    }
+
+    itemLine_ = line_;
+    std::string item;
+    const bool quoted = buffer_[pos_] == '"';
+    if (quoted) {
+        ++pos_;
+    }
+    for (;;) {
+        if (!refill()) {
+            if (quoted) {
+                fail(subject, stimulus, shown("\"" + item) + " has no closing quote");
+            }
+            break;
+        }
+        const char c = buffer_[pos_];
+        if (quoted) {
+            if (c == '"') {
+                ++pos_;
+                if (refill() && !isItemEnd(buffer_[pos_])) {
+                    fail(subject, stimulus,
+                         shown("\"" + item + "\"") + " is followed by text after its quote");
+                }
+                break;
+            }
+            if (c == '\r' || c == '\n') {
+                fail(subject, stimulus, shown("\"" + item) + " has no closing quote");
+            }
+        } else if (isItemEnd(c)) {
+            break;
+        }
+        if (item.size() == kMaxItemLength) {
+            fail(subject, stimulus, shown(item) + " is too long to be a group code");
+        }
+        item += c;
+        ++pos_;
+    }
+    commaAllowed_ = true;
+    return item;
+}
+
+std::int16_t SortDataReader::readCode(std::int64_t subject, std::int64_t stimulus) {
+    const auto item = nextItem(subject, stimulus);
+    if (!item) {
+        itemLine_ = line_;
+        fail(subject, stimulus,
+             "the sort data file ends here, after " + std::to_string(codesRead_) + " codes");
+    }
+    const ParsedCode parsed = parseGroupCode(*item);
+    if (parsed.error != nullptr) {
+        fail(subject, stimulus, shown(*item) + " " + parsed.error);
+    }
+    ++codesRead_;
+    return parsed.code;
+}
+
+} // namespace dissim

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace dissim {
+
+class InputFile;
+
+// Reads the sort data file as one stream of group codes, one at a time.
+//
+// Items are separated by commas, spaces, tabs and line ends (CR LF, LF or CR); line structure
+// carries no meaning and blank lines are skipped. A comma at the end of a line adds no item,
+// but an empty item between two commas (or before the first comma of a line) is an error:
+// skipping it would shift every later code onto the wrong stimulus. An item may be quoted
+// ("3" reads as 3). Each item must be a whole number that fits a signed 16-bit integer;
+// 2.0 and 1e1 are whole, 1.5 and letters are not. A UTF-8 byte-order mark at the start of the
+// file is skipped.
+//
+// Every error throws RunError with a one-line description naming the subject, the stimulus,
+// the line and the item.
+class SortDataReader {
+public:
+    explicit SortDataReader(InputFile& file);
+
+    // Reads the next code, for the given subject and stimulus (both counted from 1; they only
+    // serve the error descriptions).
+    std::int16_t readCode(std::int64_t subject, std::int64_t stimulus);
+
+    // How many codes have been read so far.
+    std::int64_t codesRead() const { return codesRead_; }
+
+private:
+    // Fills the buffer; false at the end of the file.
+    bool refill();
+    // The next raw item (its text, unquoted) and the line it started on; nothing at the end.
+    std::optional<std::string> nextItem(std::int64_t subject, std::int64_t stimulus);
+    [[noreturn]] void fail(std::int64_t subject, std::int64_t stimulus,
+                           const std::string& what) const;
+
+    InputFile& file_;
+    std::vector<char> buffer_;
+    std::size_t pos_ = 0;
+    std::size_t end_ = 0;
+    bool atEnd_ = false;
+    bool atStart_ = true;
+    bool commaAllowed_ = false; // a comma now ends an item (rather than making an empty one)
+    bool lastWasCr_ = false;    // to count CR LF as one line end
+    std::int64_t line_ = 1;
+    std::int64_t itemLine_ = 1;
+    std::int64_t codesRead_ = 0;
+};
+
+// Converts one item's text to a group code. Returns the code, or a short reason why the text
+// is no code ("is not a whole number", "does not fit ...").
+struct ParsedCode {
+    std::int16_t code = 0;
+    const char* error = nullptr; // nullptr when the text is a valid code
+};
+ParsedCode parseGroupCode(std::string_view item);
+
+} // namespace dissim
