@@ -24,6 +24,7 @@
 #include <fstream>
 #include <string>
 #include <string_view>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -56,6 +57,8 @@ struct RunSample {
     std::uint64_t bytes = 0;
     std::uint64_t peakBytes = 0;     // the child's peak resident memory
     std::uint64_t peakRiseBytes = 0; // that peak above the child's memory before the run
+    double cpuSeconds = 0;           // processor time of the run, all its threads
+    long pageFaults = 0;             // minor and major page faults during the run
 };
 
 [[noreturn]] void usage(const char* why) {
@@ -116,6 +119,11 @@ double secondsSince(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
+double cpuSeconds(const struct rusage& usage) {
+    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
 class QuietObserver : public dissim::RunObserver {
 public:
     void statusChanged(std::string_view) override {}
@@ -134,10 +142,17 @@ RunSample runOnce(const Size& size, const std::string& input, const std::string&
 
     bench::resetPeakResident();
     const std::uint64_t before = bench::residentBytes();
+    struct rusage usageBefore {};
+    ::getrusage(RUSAGE_SELF, &usageBefore);
     const auto start = std::chrono::steady_clock::now();
     const dissim::RunResult result = dissim::runDissimilarity(state, observer);
     RunSample sample;
     sample.seconds = secondsSince(start);
+    struct rusage usageAfter {};
+    ::getrusage(RUSAGE_SELF, &usageAfter);
+    sample.cpuSeconds = cpuSeconds(usageAfter) - cpuSeconds(usageBefore);
+    sample.pageFaults =
+        usageAfter.ru_minflt + usageAfter.ru_majflt - usageBefore.ru_minflt - usageBefore.ru_majflt;
     sample.peakBytes = bench::peakResidentBytes();
     sample.peakRiseBytes = sample.peakBytes > before ? sample.peakBytes - before : 0;
     sample.done = result.done;
@@ -286,8 +301,10 @@ int main(int argc, char** argv) {
                 ::unlink(output.c_str());
             }
             if (options.verbose) {
-                std::printf("  %s rep %d: run %.4f s, floor %.4f s, ratio %.2f\n", size.name,
-                            rep + 1, sample.seconds, floorSeconds, sample.seconds / floorSeconds);
+                std::printf("  %s rep %d: run %.4f s (processor %.4f s, %ld page faults), "
+                            "floor %.4f s, ratio %.2f\n",
+                            size.name, rep + 1, sample.seconds, sample.cpuSeconds,
+                            sample.pageFaults, floorSeconds, sample.seconds / floorSeconds);
             }
             allDone = allDone && sample.done;
             bytes = sample.bytes;

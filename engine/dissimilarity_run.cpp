@@ -3,14 +3,17 @@
 #include "files.h"
 #include "matrix_writer.h"
 #include "memory_limit.h"
+#include "pair_counts.h"
 #include "run_error.h"
 #include "run_state.h"
 #include "sort_data_reader.h"
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <new>
 #include <optional>
+#include <vector>
 
 namespace dissim {
 namespace {
@@ -52,33 +55,6 @@ void sizeArrays(RunState& state) {
     }
 }
 
-// Steps 7.2 and 7.3 for one subject: the 0/1 matrix from its codes, and one less in the count
-// of every pair the subject put together. The diagonal and upper triangle are set to 1 for the
-// first subject only: later subjects overwrite just the lower triangle, which is all that is
-// read. A count cannot fall below -32768 here: it starts at the rounded subject count, and no
-// more subjects than that are read.
-void computeSubject(RunState& state, std::int64_t n, bool firstSubject) {
-    Matrix16& subject = state.subjectMatrix;
-    Matrix16& count = state.countMatrix;
-    const std::int16_t* codes = state.groupCodes.data();
-    if (firstSubject) {
-        for (std::int64_t i = 1; i <= n; ++i) {
-            std::fill(subject.row(static_cast<std::size_t>(i)) + 1,
-                      subject.row(static_cast<std::size_t>(i)) + n + 1, std::int16_t{1});
-        }
-    }
-    for (std::int64_t j = 2; j <= n; ++j) {
-        std::int16_t* subjectRow = subject.row(static_cast<std::size_t>(j));
-        std::int16_t* countRow = count.row(static_cast<std::size_t>(j));
-        const std::int16_t code = codes[j];
-        for (std::int64_t i = 1; i < j; ++i) {
-            const bool same = codes[i] == code;
-            subjectRow[i] = static_cast<std::int16_t>(!same);
-            countRow[i] = static_cast<std::int16_t>(countRow[i] - same);
-        }
-    }
-}
-
 RunResult fail(RunObserver& observer, std::string description) {
     observer.runFailing(description);
     observer.statusChanged(kStatusFailed);
@@ -103,6 +79,19 @@ RunResult runDissimilarity(RunState& state, RunObserver& observer) {
     std::optional<InputFile> input;
     std::optional<OutputFile> output;
     std::optional<MatrixWriter> writer;
+    std::optional<PairCounter> counter;
+    std::vector<std::int16_t> lastCodes;
+    std::int64_t subjectsDone = 0;
+    // Brings the arrays to where the steps, done one subject at a time, leave them after the
+    // last complete subject: its 0/1 matrix, and the counts of every subject read in full.
+    auto settle = [&] {
+        if (counter) {
+            counter->apply();
+        }
+        if (subjectsDone > 0) {
+            fillSubjectMatrix(state.subjectMatrix, lastCodes.data(), lastCodes.size() - 1);
+        }
+    };
     try {
         input.emplace(state.inputFile);
         output.emplace(state.outputFile, *input);
@@ -120,14 +109,28 @@ RunResult runDissimilarity(RunState& state, RunObserver& observer) {
 
         SortDataReader reader(*input);
         const std::int64_t subjects = state.numSubjects.loopCount();
+        const auto stimuli = static_cast<std::size_t>(n);
+        try {
+            counter.emplace(state.countMatrix, stimuli,
+                            static_cast<std::size_t>(std::min<std::int64_t>(subjects, 1 << 20)));
+            lastCodes.assign(stimuli + 1, 0);
+        } catch (const std::bad_alloc&) {
+            throw RunError("there is not enough memory for the run's working buffers");
+        }
         for (std::int64_t s = 1; s <= subjects; ++s) {
             for (std::int64_t k = 1; k <= n; ++k) {
                 state.groupCodes[static_cast<std::size_t>(k)] = reader.readCode(s, k);
             }
-            computeSubject(state, n, s == 1);
+            // Steps 7.2 and 7.3. The count matrix takes the subject in a batch; the subject's
+            // own matrix is needed by no one until the run ends (its block is written from the
+            // codes), so only the last complete subject's is filled in, by settle().
+            counter->addSubject(state.groupCodes.data());
+            std::copy(state.groupCodes.begin(), state.groupCodes.end(), lastCodes.begin());
+            subjectsDone = s;
             observer.statusChanged(kStatusWriting);
-            writer->writeBlock(state.subjectMatrix, n);
+            writer->writeSubjectBlock(state.groupCodes.data(), n);
         }
+        settle();
         writer->writeBlock(state.countMatrix, n);
         writer->flush();
 
@@ -137,6 +140,7 @@ RunResult runDissimilarity(RunState& state, RunObserver& observer) {
         return {true, {}};
     } catch (const RunError& error) {
         std::string description = error.what();
+        settle();
         // The buffer holds only whole blocks: they belong in the file, as if written at once.
         if (writer && !writer->failed()) {
             try {

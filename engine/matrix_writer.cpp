@@ -1,78 +1,188 @@
 #include "matrix_writer.h"
 
+#include "block_text.h"
 #include "files.h"
 #include "matrix16.h"
+#include "run_error.h"
 
 #include <algorithm>
-#include <charconv>
+#include <cstdlib>
 #include <cstring>
+#include <new>
 #include <string_view>
+#include <system_error>
+
+#include <sys/mman.h>
 
 namespace dissim {
 namespace {
 
-constexpr std::size_t kBufferSize = 1 << 20;
-// The widest entry: sign, five digits, trailing space.
-constexpr std::size_t kMaxEntryBytes = 7;
+// Entries formatted per reservation, so that no row needs more than a bounded stretch of buffer.
+constexpr std::size_t kEntriesPerStretch = 512;
 constexpr std::string_view kLineStart = " ";
+constexpr std::size_t kHugePageBytes = std::size_t{2} << 20;
 constexpr std::string_view kDiagonalAndLineEnd = " 0 \r\n";
-
-char* putEntry(char* out, std::int16_t value) {
-    if (value == 0 || value == 1) {
-        out[0] = ' ';
-        out[1] = static_cast<char>('0' + value);
-        out[2] = ' ';
-        return out + 3;
-    }
-    *out++ = value < 0 ? '-' : ' ';
-    const unsigned magnitude = value < 0 ? static_cast<unsigned>(-static_cast<int>(value))
-                                         : static_cast<unsigned>(value);
-    out = std::to_chars(out, out + 5, magnitude).ptr;
-    *out++ = ' ';
-    return out;
-}
 
 } // namespace
 
-MatrixWriter::MatrixWriter(OutputFile& file) : file_(file), buffer_(kBufferSize) {}
+MatrixWriter::MatrixWriter(OutputFile& file, std::size_t bufferBytes, std::size_t bufferCount)
+    : file_(file), bufferBytes_(std::max(bufferBytes, kMinBufferBytes)),
+      bufferCount_(std::max<std::size_t>(bufferCount, 2)) {
+    try {
+        // Left uninitialised: pages are only touched as text is formatted into them. Aligned to
+        // and advised for huge pages, so that the first touches cost a few faults, not one per
+        // small page.
+        const std::size_t bytes =
+            (bufferBytes_ * bufferCount_ + kHugePageBytes - 1) / kHugePageBytes * kHugePageBytes;
+        storage_.reset(static_cast<char*>(std::aligned_alloc(kHugePageBytes, bytes)));
+        if (!storage_) {
+            throw std::bad_alloc();
+        }
+#if defined(MADV_HUGEPAGE)
+        ::madvise(storage_.get(), bytes, MADV_HUGEPAGE); // advice only: failure changes nothing
+#endif
+        lengths_.assign(bufferCount_, 0);
+    } catch (const std::bad_alloc&) {
+        throw RunError("there is not enough memory for the output buffers");
+    }
+}
+
+MatrixWriter::~MatrixWriter() {
+    if (thread_.joinable()) {
+        {
+            std::lock_guard lock(mutex_);
+            stopping_ = true;
+        }
+        changed_.notify_all();
+        thread_.join();
+    }
+}
 
 char* MatrixWriter::reserve(std::size_t bytes) {
-    if (buffer_.size() - used_ < bytes) {
-        flush();
-        if (buffer_.size() < bytes) {
-            buffer_.resize(bytes);
-        }
+    if (bufferBytes_ - used_ < bytes + kTextSlackBytes) {
+        handOver();
     }
-    return buffer_.data() + used_;
+    return bufferData(current_) + used_;
+}
+
+template <typename PutEntries>
+void MatrixWriter::appendBlock(std::int64_t n, std::size_t maxEntryBytes, PutEntries putEntries) {
+    const std::int64_t rows = std::max<std::int64_t>(n, 1);
+    for (std::int64_t r = 1; r <= rows; ++r) {
+        char* out = reserve(kLineStart.size());
+        std::memcpy(out, kLineStart.data(), kLineStart.size());
+        used_ += kLineStart.size();
+
+        const auto row = static_cast<std::size_t>(r);
+        for (std::size_t first = 1; first < row;) {
+            const std::size_t stretch = std::min(row - first, kEntriesPerStretch);
+            char* const start = reserve(stretch * maxEntryBytes);
+            used_ += static_cast<std::size_t>(putEntries(start, row, first, stretch) - start);
+            first += stretch;
+        }
+
+        out = reserve(kDiagonalAndLineEnd.size());
+        std::memcpy(out, kDiagonalAndLineEnd.data(), kDiagonalAndLineEnd.size());
+        used_ += kDiagonalAndLineEnd.size();
+    }
 }
 
 void MatrixWriter::writeBlock(const Matrix16& m, std::int64_t n) {
-    const std::int64_t rows = std::max<std::int64_t>(n, 1);
-    for (std::int64_t r = 1; r <= rows; ++r) {
-        const auto entries = static_cast<std::size_t>(r - 1);
-        char* const start =
-            reserve(kLineStart.size() + entries * kMaxEntryBytes + kDiagonalAndLineEnd.size());
-        char* out = start;
-        std::memcpy(out, kLineStart.data(), kLineStart.size());
-        out += kLineStart.size();
-        if (entries > 0) {
-            const std::int16_t* row = m.row(static_cast<std::size_t>(r));
-            for (std::size_t c = 1; c <= entries; ++c) {
-                out = putEntry(out, row[c]);
-            }
-        }
-        std::memcpy(out, kDiagonalAndLineEnd.data(), kDiagonalAndLineEnd.size());
-        out += kDiagonalAndLineEnd.size();
-        used_ += static_cast<std::size_t>(out - start);
+    appendBlock(n, kMaxEntryBytes,
+                [&m](char* out, std::size_t row, std::size_t first, std::size_t count) {
+                    return putEntries(out, m.row(row) + first, count);
+                });
+}
+
+void MatrixWriter::writeSubjectBlock(const std::int16_t* codes, std::int64_t n) {
+    subjectRows_.prepare(codes, n > 0 ? static_cast<std::size_t>(n) : 0);
+    appendBlock(n, 3, [this](char* out, std::size_t row, std::size_t first, std::size_t count) {
+        return subjectRows_.putRow(out, row, first, count);
+    });
+}
+
+void MatrixWriter::rethrowWriteError() {
+    failed_ = true;
+    std::rethrow_exception(writeError_);
+}
+
+void MatrixWriter::startThread() {
+    try {
+        thread_ = std::thread([this] { writerLoop(); });
+    } catch (const std::system_error& error) {
+        throw RunError(std::string("the thread that writes the output file cannot start: ") +
+                       error.what());
     }
 }
 
+void MatrixWriter::handOver() {
+    if (used_ == 0) {
+        return;
+    }
+    if (!thread_.joinable()) {
+        startThread();
+    }
+    std::unique_lock lock(mutex_);
+    lengths_[current_] = used_;
+    ++handedOver_;
+    changed_.notify_all();
+    // The next buffer in turn is free once the write from it, bufferCount_ buffers ago, is done.
+    changed_.wait(lock, [this] { return handedOver_ - written_ < bufferCount_ || writeError_; });
+    if (writeError_) {
+        rethrowWriteError();
+    }
+    current_ = static_cast<std::size_t>(handedOver_ % bufferCount_);
+    used_ = 0;
+}
+
 void MatrixWriter::flush() {
-    if (used_ > 0) {
-        failed_ = true;
-        file_.write(std::string_view(buffer_.data(), used_));
-        failed_ = false;
-        used_ = 0;
+    if (!thread_.joinable()) {
+        // Nothing has been handed over yet: write on this thread, without starting one.
+        if (used_ > 0) {
+            failed_ = true;
+            file_.write(std::string_view(bufferData(current_), used_));
+            failed_ = false;
+            used_ = 0;
+        }
+        return;
+    }
+    handOver();
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [this] { return written_ == handedOver_ || writeError_; });
+    if (writeError_) {
+        rethrowWriteError();
+    }
+}
+
+void MatrixWriter::writerLoop() {
+    std::unique_lock lock(mutex_);
+    for (;;) {
+        changed_.wait(lock, [this] { return stopping_ || written_ < handedOver_; });
+        if (stopping_) {
+            return;
+        }
+        const auto index = static_cast<std::size_t>(written_ % bufferCount_);
+        const std::string_view text(bufferData(index), lengths_[index]);
+        lock.unlock();
+        std::exception_ptr error;
+        try {
+            file_.write(text);
+        } catch (const RunError&) {
+            error = std::current_exception();
+        } catch (const std::exception& other) {
+            error = std::make_exception_ptr(
+                RunError(std::string("writing the output file failed: ") + other.what()));
+        }
+        lock.lock();
+        if (error) {
+            // Nothing after a failed write may reach the file; the caller learns of it at its
+            // next hand-over or flush.
+            writeError_ = error;
+            changed_.notify_all();
+            return;
+        }
+        ++written_;
+        changed_.notify_all();
     }
 }
 

@@ -1,7 +1,15 @@
 #pragma once
 
+#include "block_text.h"
+
+#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
+#include <exception>
+#include <memory>
+#include <mutex>
+#include <thread>
 #include <vector>
 
 namespace dissim {
@@ -15,28 +23,82 @@ class OutputFile;
 // entry is written print-style: its sign position (a space, or "-"), its digits, one space.
 // A block always has at least its first line.
 //
-// Text is collected in a bounded buffer and handed to the file in large writes.
+// Text is formatted into a ring of bounded buffers. While the caller formats into one, a
+// writing thread of the writer's own hands the full ones to the file in order, so that
+// computing and formatting overlap with the file's own cost. The thread starts when the first
+// buffer fills; output that fits one buffer is written by flush() on the caller's thread. A
+// failure to write is raised as RunError on the caller's thread, at the next buffer handed over
+// or at flush().
 class MatrixWriter {
 public:
-    explicit MatrixWriter(OutputFile& file);
+    static constexpr std::size_t kDefaultBufferBytes = std::size_t{1} << 20;
+    static constexpr std::size_t kDefaultBufferCount = 4;
+    // Smaller buffers are raised to this.
+    static constexpr std::size_t kMinBufferBytes = 8 * 1024;
+
+    // Throws RunError when the buffers cannot be had.
+    explicit MatrixWriter(OutputFile& file, std::size_t bufferBytes = kDefaultBufferBytes,
+                          std::size_t bufferCount = kDefaultBufferCount);
+    // Stops the writing thread. What has not been written by then is dropped: a run that ends
+    // well has flushed everything, and one that fails flushes what belongs in the file.
+    ~MatrixWriter();
+    MatrixWriter(const MatrixWriter&) = delete;
+    MatrixWriter& operator=(const MatrixWriter&) = delete;
 
     // Appends the block of m for stimuli 1 to n (n < 1 writes the first line only). Only the
     // elements below the diagonal are read.
     void writeBlock(const Matrix16& m, std::int64_t n);
 
-    // Hands everything buffered to the file.
+    // Appends the block of a subject's 0/1 matrix given by its group codes (codes[1] to
+    // codes[n]): entry (r, c) is 1 exactly when codes[r] and codes[c] differ. The text is the
+    // one writeBlock gives for that matrix, made faster from the codes.
+    void writeSubjectBlock(const std::int16_t* codes, std::int64_t n);
+
+    // Hands everything appended so far to the file and returns once it is written.
     void flush();
 
     // Whether a write to the file has failed; what is buffered then is not whole blocks.
     bool failed() const { return failed_; }
 
 private:
+    // Room for bytes more characters (plus a few of slack) in the present buffer.
     char* reserve(std::size_t bytes);
+    // Appends a block for n stimuli whose row r, columns first to first + count - 1, putEntries
+    // formats (at most maxEntryBytes an entry).
+    template <typename PutEntries>
+    void appendBlock(std::int64_t n, std::size_t maxEntryBytes, PutEntries putEntries);
+    // Hands the present buffer over (when not empty) and moves on to the next one.
+    void handOver();
+    void writerLoop();
+    void startThread();
+    void rethrowWriteError();
+    char* bufferData(std::size_t index) const { return storage_.get() + index * bufferBytes_; }
 
     OutputFile& file_;
-    std::vector<char> buffer_;
+    const std::size_t bufferBytes_;
+    const std::size_t bufferCount_;
+    struct FreeStorage {
+        void operator()(char* storage) const { std::free(storage); }
+    };
+    std::unique_ptr<char, FreeStorage>
+        storage_;                      // bufferCount_ buffers of bufferBytes_, one after another
+    std::vector<std::size_t> lengths_; // the bytes in each handed-over buffer
+
+    // The caller's side: the buffer being filled and how far.
+    std::size_t current_ = 0;
     std::size_t used_ = 0;
     bool failed_ = false;
+    SubjectRows subjectRows_;
+
+    // Shared with the writing thread, under mutex_. Buffers are handed over and written strictly
+    // in turn: buffer k % bufferCount_ is the k-th handed over.
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::uint64_t handedOver_ = 0;
+    std::uint64_t written_ = 0;
+    bool stopping_ = false;
+    std::exception_ptr writeError_;
+    std::thread thread_;
 };
 
 } // namespace dissim
