@@ -11,9 +11,13 @@
 namespace dissim {
 namespace {
 
-std::string systemReason(int error) { return std::strerror(error); }
+std::string systemReason(int error) {
+    return std::strerror(error);
+}
 
-std::string quoted(const std::string& path) { return "\"" + path + "\""; }
+std::string quoted(const std::string& path) {
+    return "\"" + path + "\"";
+}
 
 } // namespace
 
@@ -25,8 +29,8 @@ InputFile::InputFile(const std::string& path) : path_(path) {
         fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     } while (fd_ < 0 && errno == EINTR);
     if (fd_ < 0) {
-        throw RunError("the input file " + quoted(path) + " cannot be opened: " +
-                       systemReason(errno));
+        throw RunError("the input file " + quoted(path) +
+                       " cannot be opened: " + systemReason(errno));
     }
     struct stat st {};
     if (::fstat(fd_, &st) != 0 || S_ISDIR(st.st_mode)) {
@@ -35,7 +39,9 @@ InputFile::InputFile(const std::string& path) : path_(path) {
     }
 }
 
-InputFile::~InputFile() { close(); }
+InputFile::~InputFile() {
+    close();
+}
 
 std::size_t InputFile::read(char* buffer, std::size_t size) {
     for (;;) {
@@ -44,8 +50,8 @@ std::size_t InputFile::read(char* buffer, std::size_t size) {
             return static_cast<std::size_t>(got);
         }
         if (errno != EINTR) {
-            throw RunError("the input file " + quoted(path_) + " cannot be read: " +
-                           systemReason(errno));
+            throw RunError("the input file " + quoted(path_) +
+                           " cannot be read: " + systemReason(errno));
         }
     }
 }
@@ -78,8 +84,8 @@ OutputFile::OutputFile(const std::string& path, const InputFile& input) : path_(
         fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
     } while (fd_ < 0 && errno == EINTR);
     if (fd_ < 0) {
-        throw RunError("the output file " + quoted(path) + " cannot be opened for writing: " +
-                       systemReason(errno));
+        throw RunError("the output file " + quoted(path) +
+                       " cannot be opened for writing: " + systemReason(errno));
     }
     if (input.isSameFileAs(fd_)) {
         abandon();
@@ -90,19 +96,21 @@ OutputFile::OutputFile(const std::string& path, const InputFile& input) : path_(
     if (::fstat(fd_, &st) != 0) {
         const int error = errno;
         abandon();
-        throw RunError("the output file " + quoted(path) + " cannot be examined: " +
-                       systemReason(error));
+        throw RunError("the output file " + quoted(path) +
+                       " cannot be examined: " + systemReason(error));
     }
     // Devices and pipes have nothing to empty.
     if (S_ISREG(st.st_mode) && ::ftruncate(fd_, 0) != 0) {
         const int error = errno;
         abandon();
-        throw RunError("the output file " + quoted(path) + " cannot be emptied: " +
-                       systemReason(error));
+        throw RunError("the output file " + quoted(path) +
+                       " cannot be emptied: " + systemReason(error));
     }
 }
 
-OutputFile::~OutputFile() { abandon(); }
+OutputFile::~OutputFile() {
+    abandon();
+}
 
 void OutputFile::write(std::string_view data) {
     while (!data.empty()) {
@@ -111,8 +119,8 @@ void OutputFile::write(std::string_view data) {
             if (errno == EINTR) {
                 continue;
             }
-            throw RunError("writing the output file " + quoted(path_) + " failed: " +
-                           systemReason(errno));
+            throw RunError("writing the output file " + quoted(path_) +
+                           " failed: " + systemReason(errno));
         }
         data.remove_prefix(static_cast<std::size_t>(put));
     }
@@ -125,8 +133,8 @@ void OutputFile::close() {
     const int fd = fd_;
     fd_ = -1;
     if (::close(fd) != 0 && errno != EINTR) {
-        throw RunError("closing the output file " + quoted(path_) + " failed: " +
-                       systemReason(errno));
+        throw RunError("closing the output file " + quoted(path_) +
+                       " failed: " + systemReason(errno));
     }
 }
 

@@ -25,8 +25,8 @@ char* putEntry(char* out, std::int16_t value) {
         return out + 3;
     }
     *out++ = value < 0 ? '-' : ' ';
-    const unsigned magnitude = value < 0 ? static_cast<unsigned>(-static_cast<int>(value))
-                                         : static_cast<unsigned>(value);
+    const unsigned magnitude =
+        value < 0 ? static_cast<unsigned>(-static_cast<int>(value)) : static_cast<unsigned>(value);
     out = std::to_chars(out, out + 5, magnitude).ptr;
     *out++ = ' ';
     return out;
