@@ -9,8 +9,12 @@
 namespace dissim {
 namespace {
 
-bool isSpace(char c) { return c == ' ' || c == '\t'; }
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isSpace(char c) {
+    return c == ' ' || c == '\t';
+}
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 std::string_view trimmed(std::string_view text) {
     while (!text.empty() && isSpace(text.front())) {
@@ -22,7 +26,9 @@ std::string_view trimmed(std::string_view text) {
     return text;
 }
 
-std::string describe(const std::string& text) { return "\"" + text + "\""; }
+std::string describe(const std::string& text) {
+    return "\"" + text + "\"";
+}
 
 } // namespace
 
@@ -87,7 +93,9 @@ bool isNumericText(std::string_view text, char localeSeparator) {
     return parseTypedNumber(text, localeSeparator).has_value();
 }
 
-double roundHalfEven(double value) { return std::nearbyint(value); }
+double roundHalfEven(double value) {
+    return std::nearbyint(value);
+}
 
 double CountValue::exact() const {
     if (text_.empty()) {
@@ -132,8 +140,7 @@ std::int64_t CountValue::loopCount() const {
 std::string CountValue::displayText() const {
     const double value = exact();
     char buffer[64];
-    const auto result =
-        std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value), std::chars_format::general);
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value));
     std::string digits(buffer, result.ptr);
     if (value == 0.0) {
         digits = "0";

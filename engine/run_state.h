@@ -13,13 +13,13 @@ namespace dissim {
 // with the run's three work arrays. The window owns one for its whole life; run setup and
 // file selection write the settings, the run reads them and alone sizes and fills the arrays.
 struct RunState {
-    Matrix16 subjectMatrix;             // one subject's 0/1 matrix (1: different groups)
-    Matrix16 countMatrix;               // per pair: how many subjects separated the two
+    Matrix16 subjectMatrix;               // one subject's 0/1 matrix (1: different groups)
+    Matrix16 countMatrix;                 // per pair: how many subjects separated the two
     std::vector<std::int16_t> groupCodes; // the current subject's code per stimulus
-    CountValue numStimuli;              // as typed; empty until entered
-    CountValue numSubjects;             // as typed; empty until entered
-    std::string inputFile;              // the sort data file
-    std::string outputFile;             // the matrix file
+    CountValue numStimuli;                // as typed; empty until entered
+    CountValue numSubjects;               // as typed; empty until entered
+    std::string inputFile;                // the sort data file
+    std::string outputFile;               // the matrix file
 };
 
 } // namespace dissim

@@ -13,8 +13,12 @@ constexpr std::size_t kBufferSize = 64 * 1024;
 constexpr std::size_t kMaxItemLength = 4096;
 constexpr std::size_t kShownItemLength = 40;
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
-bool isItemEnd(char c) { return c == ' ' || c == '\t' || c == ',' || c == '\r' || c == '\n'; }
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+bool isItemEnd(char c) {
+    return c == ' ' || c == '\t' || c == ',' || c == '\r' || c == '\n';
+}
 
 // The item as it may be shown on one line: control characters replaced, long items cut.
 std::string shown(std::string_view item) {
@@ -158,13 +162,11 @@ bool SortDataReader::refill() {
 
 void SortDataReader::fail(std::int64_t subject, std::int64_t stimulus,
                           const std::string& what) const {
-    throw RunError("subject " + std::to_string(subject) + ", stimulus " +
-                   std::to_string(stimulus) + ", line " + std::to_string(itemLine_) + ": " +
-                   what);
+    throw RunError("subject " + std::to_string(subject) + ", stimulus " + std::to_string(stimulus) +
+                   ", line " + std::to_string(itemLine_) + ": " + what);
 }
 
-std::optional<std::string> SortDataReader::nextItem(std::int64_t subject,
-                                                    std::int64_t stimulus) {
+std::optional<std::string> SortDataReader::nextItem(std::int64_t subject, std::int64_t stimulus) {
     // Separators up to the item.
     for (;;) {
         if (!refill()) {

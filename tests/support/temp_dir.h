@@ -16,7 +16,8 @@ namespace testsupport {
 class TempDir {
 public:
     TempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "dissim-test-XXXXXX").string();
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "dissim-test-XXXXXX").string();
         if (::mkdtemp(pattern.data()) == nullptr) {
             throw std::runtime_error("cannot create a temporary folder");
         }

@@ -1,0 +1,290 @@
+#include "dissimilarity_run.h"
+
+#include "recording_observer.h"
+#include "run_state.h"
+#include "temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace {
+
+using dissim::kStatusDone;
+using dissim::kStatusFailed;
+using dissim::kStatusProcessing;
+using dissim::kStatusWriting;
+
+const std::string kProcessing(kStatusProcessing);
+const std::string kWriting(kStatusWriting);
+const std::string kDone(kStatusDone);
+const std::string kFailed(kStatusFailed);
+
+// The blocks of the worked example: a subject with codes 1 1 2, one with 5 6 6, and the count
+// block over both.
+const std::string kBlock112 = "  0 \r\n  0  0 \r\n  1  1  0 \r\n";
+const std::string kBlock566 = "  0 \r\n  1  0 \r\n  1  0  0 \r\n";
+const std::string kCountsOfBoth = "  0 \r\n  1  0 \r\n  2  1  0 \r\n";
+
+std::vector<std::string> statuses(std::initializer_list<std::string> list) {
+    return list;
+}
+
+struct RunCase {
+    const char* name;
+    const char* subjects;
+    const char* stimuli;
+    std::string input;
+    bool done;
+    std::string output;
+    std::vector<std::string> statuses;
+    const char* description; // a piece of the failure's description
+};
+
+struct Outcome {
+    dissim::RunResult result;
+    testsupport::RecordingObserver observer;
+    std::string output;
+    std::string inputAfter;
+};
+
+Outcome run(const testsupport::TempDir& dir, const char* subjects, const char* stimuli,
+            const std::string& input, dissim::RunState* kept = nullptr) {
+    testsupport::writeFile(dir.file("sort.txt"), input);
+    dissim::RunState local;
+    dissim::RunState& state = kept ? *kept : local;
+    state.numSubjects = dissim::CountValue(subjects);
+    state.numStimuli = dissim::CountValue(stimuli);
+    state.inputFile = dir.file("sort.txt");
+    state.outputFile = dir.file("matrices.txt");
+    Outcome outcome;
+    outcome.result = dissim::runDissimilarity(state, outcome.observer);
+    if (std::filesystem::exists(state.outputFile)) {
+        outcome.output = testsupport::readFile(state.outputFile);
+    }
+    outcome.inputAfter = testsupport::readFile(dir.file("sort.txt"));
+    return outcome;
+}
+
+class Runs : public testing::TestWithParam<RunCase> {};
+
+TEST_P(Runs, WriteTheExpectedFileAndStatuses) {
+    const RunCase& c = GetParam();
+    testsupport::TempDir dir;
+    const Outcome outcome = run(dir, c.subjects, c.stimuli, c.input);
+    EXPECT_EQ(outcome.result.done, c.done) << outcome.result.description;
+    EXPECT_EQ(outcome.output, c.output);
+    EXPECT_EQ(outcome.observer.statuses, c.statuses);
+    EXPECT_EQ(outcome.inputAfter, c.input) << "the input file must never change";
+    if (c.done) {
+        EXPECT_TRUE(outcome.observer.failures.empty());
+    } else {
+        ASSERT_EQ(outcome.observer.failures.size(), 1u);
+        EXPECT_EQ(outcome.observer.failures[0], outcome.result.description);
+        EXPECT_EQ(outcome.observer.statusesAtFailure + 1, outcome.observer.statuses.size())
+            << "the failure is announced right before its text";
+        EXPECT_NE(outcome.result.description.find(c.description), std::string::npos)
+            << outcome.result.description;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, Runs,
+    testing::Values(
+        RunCase{"workedExample", "2", "3", "1 1 2\n5,6,6\n", true,
+                kBlock112 + kBlock566 + kCountsOfBoth,
+                statuses({kProcessing, kWriting, kWriting, kDone}), ""},
+        RunCase{"oneCodePerLine", "2", "3", "1\r\n1\r\n2\r\n5\r\n6\r\n6\r\n", true,
+                kBlock112 + kBlock566 + kCountsOfBoth,
+                statuses({kProcessing, kWriting, kWriting, kDone}), ""},
+        RunCase{"extraItemsAreNotRead", "2", "3", "1 1 2\n5,6,6\n7 8 9 x y", true,
+                kBlock112 + kBlock566 + kCountsOfBoth,
+                statuses({kProcessing, kWriting, kWriting, kDone}), ""},
+        // One stimulus: nothing is compared, every block is the line of the diagonal.
+        RunCase{"oneStimulus", "3", "1", "4\n7\n4\n", true, "  0 \r\n  0 \r\n  0 \r\n  0 \r\n",
+                statuses({kProcessing, kWriting, kWriting, kWriting, kDone}), ""},
+        // All codes equal: a block of zeros, and every count one lower.
+        RunCase{"allCodesEqual", "2", "3", "2 2 2\n1 1 2\n", true,
+                "  0 \r\n  0  0 \r\n  0  0  0 \r\n" + kBlock112 +
+                    "  0 \r\n  0  0 \r\n  1  1  0 \r\n",
+                statuses({kProcessing, kWriting, kWriting, kDone}), ""},
+        RunCase{"countsOfTenAndMore", "12", "2", "1 2 1 2 1 2 1 2 1 2 1 2 1 2 1 2 1 2 1 2 1 2 3 3",
+                true,
+                [] {
+                    std::string out;
+                    for (int s = 0; s < 11; ++s) {
+                        out += "  0 \r\n  1  0 \r\n";
+                    }
+                    return out + "  0 \r\n  0  0 \r\n" + "  0 \r\n  11  0 \r\n";
+                }(),
+                [] {
+                    std::vector<std::string> s{kProcessing};
+                    s.insert(s.end(), 12, kWriting);
+                    s.push_back(kDone);
+                    return s;
+                }(),
+                ""},
+        // No counts entered: nothing is read, and the count block has its one line.
+        RunCase{"noCounts", "", "", "whatever is here is not read", true, "  0 \r\n",
+                statuses({kProcessing, kDone}), ""},
+        // The blocks of the subjects read in full, then nothing.
+        RunCase{"cutShort", "3", "3", "1 1 2\n5,6,6\n7 7", false, kBlock112 + kBlock566,
+                statuses({kProcessing, kWriting, kWriting, kFailed}),
+                "subject 3, stimulus 3, line 3: the sort data file ends here, after 8 codes"},
+        RunCase{"codeAboveTheRange", "2", "3", "1 1 2\n5 32768 6\n", false, kBlock112,
+                statuses({kProcessing, kWriting, kFailed}),
+                "subject 2, stimulus 2, line 2: \"32768\" does not fit"},
+        // Letters would otherwise all read as one group and give a block of zeros.
+        RunCase{"letterCodes", "1", "3", "A B A\n", false, "", statuses({kProcessing, kFailed}),
+                "subject 1, stimulus 1, line 1: \"A\" is not a number"},
+        RunCase{"fractionalCode", "1", "3", "1 1.5 2\n", false, "",
+                statuses({kProcessing, kFailed}), "\"1.5\" is not a whole number"},
+        RunCase{"emptyItemBetweenCommas", "1", "3", "1,,2,3\n", false, "",
+                statuses({kProcessing, kFailed}), "stimulus 2, line 1: an empty item"},
+        // A subject count beyond the count matrix's 16 bits fails once the files are open.
+        RunCase{"subjectCount32768", "32768", "2", "1 2\n", false, "",
+                statuses({kProcessing, kFailed}), "32767"},
+        RunCase{"negativeStimulusCount", "1", "-1", "1\n", false, "", statuses({kFailed}),
+                "below 0"},
+        RunCase{"stimulusCountBeyond32Bits", "1", "3000000000", "1\n", false, "",
+                statuses({kFailed}), "32-bit"},
+        RunCase{"stimulusCountTooLargeForMemory", "1", "1000000", "1\n", false, "",
+                statuses({kFailed}), "of memory"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(Run, FractionalCountsRoundForSizingAndTruncateForLoops) {
+    testsupport::TempDir dir;
+    dissim::RunState state;
+    // 3.5 subjects: every count starts at 4 while subjects 1 to 3 are read; 2.5 stimuli:
+    // arrays for indices 0 to 2, stimuli 1 and 2 processed.
+    const Outcome outcome = run(dir, "3.5", "2.5", "1 1\n1 2\n3 3\n", &state);
+    ASSERT_TRUE(outcome.result.done) << outcome.result.description;
+    EXPECT_EQ(state.subjectMatrix.size(), 3u);
+    EXPECT_EQ(state.countMatrix.size(), 3u);
+    EXPECT_EQ(state.groupCodes.size(), 3u);
+    EXPECT_EQ(state.countMatrix(2, 1), 4 - 2);
+    EXPECT_EQ(outcome.output,
+              "  0 \r\n  0  0 \r\n  0 \r\n  1  0 \r\n  0 \r\n  0  0 \r\n  0 \r\n  2  0 \r\n");
+}
+
+TEST(Run, LeavesTheLastSubjectsMatrixInTheRunState) {
+    testsupport::TempDir dir;
+    dissim::RunState state;
+    ASSERT_TRUE(run(dir, "2", "3", "1 1 2\n5,6,6\n", &state).result.done);
+    // The last subject (5 6 6): 1 wherever the stimuli were apart, and 1 off the lower triangle.
+    const int expected[4][4] = {{0, 0, 0, 0}, {0, 1, 1, 1}, {0, 1, 1, 1}, {0, 1, 0, 1}};
+    for (int i = 0; i < 4; ++i) {
+        for (int j = 0; j < 4; ++j) {
+            EXPECT_EQ(state.subjectMatrix(i, j), expected[i][j]) << i << "," << j;
+        }
+    }
+    EXPECT_EQ(state.countMatrix(3, 1), 2);
+    EXPECT_EQ(state.countMatrix(3, 2), 1);
+    EXPECT_EQ(state.countMatrix(2, 1), 1);
+}
+
+TEST(Run, ASecondRunRewritesTheFileFromTheStart) {
+    testsupport::TempDir dir;
+    testsupport::writeFile(dir.file("matrices.txt"), std::string(10000, 'x'));
+    dissim::RunState state;
+    ASSERT_TRUE(run(dir, "2", "3", "1 1 2\n5,6,6\n", &state).result.done);
+    testsupport::RecordingObserver again;
+    ASSERT_TRUE(dissim::runDissimilarity(state, again).done);
+    EXPECT_EQ(testsupport::readFile(dir.file("matrices.txt")),
+              kBlock112 + kBlock566 + kCountsOfBoth);
+}
+
+TEST(Run, SizingFailureOpensNoFile) {
+    testsupport::TempDir dir;
+    const Outcome outcome = run(dir, "1", "1000000", "1\n");
+    EXPECT_FALSE(outcome.result.done);
+    EXPECT_FALSE(std::filesystem::exists(dir.file("matrices.txt")));
+}
+
+struct SameFileCase {
+    const char* name;
+    // Makes the output path for an input file at `input` in `dir`.
+    std::string (*outputFor)(const testsupport::TempDir& dir, const std::string& input);
+};
+
+class SameFile : public testing::TestWithParam<SameFileCase> {};
+
+TEST_P(SameFile, FailsAndLeavesTheInputUntouched) {
+    testsupport::TempDir dir;
+    const std::string input = dir.file("sort.txt");
+    const std::string bytes = "1 1 2\n5,6,6\n";
+    testsupport::writeFile(input, bytes);
+    dissim::RunState state;
+    state.numSubjects = dissim::CountValue("2");
+    state.numStimuli = dissim::CountValue("3");
+    state.inputFile = input;
+    state.outputFile = GetParam().outputFor(dir, input);
+    testsupport::RecordingObserver observer;
+    const dissim::RunResult result = dissim::runDissimilarity(state, observer);
+    EXPECT_FALSE(result.done);
+    EXPECT_NE(result.description.find("is the input file"), std::string::npos)
+        << result.description;
+    EXPECT_EQ(observer.statuses, statuses({kFailed}));
+    EXPECT_EQ(testsupport::readFile(input), bytes);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, SameFile,
+    testing::Values(SameFileCase{"samePath", [](const testsupport::TempDir&,
+                                                const std::string& in) { return in; }},
+                    SameFileCase{"otherSpelling",
+                                 [](const testsupport::TempDir& dir, const std::string&) {
+                                     return (dir.path() / "." / ".." / dir.path().filename() /
+                                             "sort.txt")
+                                         .string();
+                                 }},
+                    SameFileCase{"symbolicLink",
+                                 [](const testsupport::TempDir& dir, const std::string& in) {
+                                     std::filesystem::create_symlink(in, dir.file("link.txt"));
+                                     return dir.file("link.txt");
+                                 }},
+                    SameFileCase{"hardLink",
+                                 [](const testsupport::TempDir& dir, const std::string& in) {
+                                     std::filesystem::create_hard_link(in, dir.file("hard.txt"));
+                                     return dir.file("hard.txt");
+                                 }}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(Run, AFullDiskFailsAndIsNeverReportedDone) {
+    testsupport::TempDir dir;
+    testsupport::writeFile(dir.file("sort.txt"), "1 1 2\n5,6,6\n");
+    dissim::RunState state;
+    state.numSubjects = dissim::CountValue("2");
+    state.numStimuli = dissim::CountValue("3");
+    state.inputFile = dir.file("sort.txt");
+    state.outputFile = "/dev/full";
+    testsupport::RecordingObserver observer;
+    const dissim::RunResult result = dissim::runDissimilarity(state, observer);
+    EXPECT_FALSE(result.done);
+    EXPECT_EQ(observer.statuses, statuses({kProcessing, kWriting, kWriting, kFailed}));
+    EXPECT_NE(result.description.find("No space left"), std::string::npos) << result.description;
+}
+
+TEST(Run, MissingFilesFailBeforeProcessing) {
+    testsupport::TempDir dir;
+    testsupport::writeFile(dir.file("sort.txt"), "1\n");
+    const std::pair<std::string, std::string> cases[] = {
+        {"", dir.file("out.txt")},
+        {dir.file("missing.txt"), dir.file("out.txt")},
+        {dir.file("sort.txt"), ""},
+    };
+    for (const auto& [input, output] : cases) {
+        dissim::RunState state;
+        state.inputFile = input;
+        state.outputFile = output;
+        testsupport::RecordingObserver observer;
+        EXPECT_FALSE(dissim::runDissimilarity(state, observer).done) << input << " " << output;
+        EXPECT_EQ(observer.statuses, statuses({kFailed}));
+        EXPECT_FALSE(std::filesystem::exists(dir.file("out.txt")))
+            << "a missing input must not create the output";
+    }
+}
+
+} // namespace

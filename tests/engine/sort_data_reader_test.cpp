@@ -1,0 +1,183 @@
+#include "sort_data_reader.h"
+
+#include "files.h"
+#include "run_error.h"
+#include "temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using dissim::parseGroupCode;
+
+struct ItemCase {
+    const char* item;
+    std::int16_t code;
+    const char* error; // nullptr: a valid code; otherwise a piece of the reason
+};
+
+class GroupCodeItem : public testing::TestWithParam<ItemCase> {};
+
+TEST_P(GroupCodeItem, ReadsWholeNumbersExactly) {
+    const ItemCase& c = GetParam();
+    const dissim::ParsedCode parsed = parseGroupCode(c.item);
+    if (c.error == nullptr) {
+        ASSERT_EQ(parsed.error, nullptr) << c.item << ": " << parsed.error;
+        EXPECT_EQ(parsed.code, c.code) << c.item;
+    } else {
+        ASSERT_NE(parsed.error, nullptr) << c.item << " was read as " << parsed.code;
+        EXPECT_NE(std::string(parsed.error).find(c.error), std::string::npos) << parsed.error;
+    }
+}
+
+constexpr const char* kNotNumber = "is not a number";
+constexpr const char* kNotWhole = "is not a whole number";
+constexpr const char* kTooLarge = "does not fit";
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, GroupCodeItem,
+    testing::Values(
+        ItemCase{"1", 1, nullptr}, ItemCase{"-3", -3, nullptr}, ItemCase{"+7", 7, nullptr},
+        ItemCase{"0", 0, nullptr}, ItemCase{"-0", 0, nullptr}, ItemCase{"007", 7, nullptr},
+        ItemCase{"2.0", 2, nullptr}, ItemCase{"2.", 2, nullptr}, ItemCase{"1e1", 10, nullptr},
+        ItemCase{"1E+1", 10, nullptr}, ItemCase{"100e-2", 1, nullptr}, ItemCase{"0.0", 0, nullptr},
+        ItemCase{"1.000000", 1, nullptr}, ItemCase{"0.5e1", 5, nullptr},
+        ItemCase{"0e99999999999", 0, nullptr}, ItemCase{"32767", 32767, nullptr},
+        ItemCase{"-32768", -32768, nullptr}, ItemCase{"3.2767e4", 32767, nullptr},
+        ItemCase{"000000000000032767", 32767, nullptr},
+        // Not whole: reading them as a rounded code would silently regroup the stimulus.
+        ItemCase{"1.5", 0, kNotWhole}, ItemCase{"1e-1", 0, kNotWhole},
+        ItemCase{"-0.25", 0, kNotWhole}, ItemCase{"32767.5", 0, kNotWhole},
+        // Beyond a signed 16-bit code.
+        ItemCase{"32768", 0, kTooLarge}, ItemCase{"-32769", 0, kTooLarge},
+        ItemCase{"1e5", 0, kTooLarge}, ItemCase{"99999999999999999999", 0, kTooLarge},
+        ItemCase{"1e99999999999", 0, kTooLarge},
+        // Letters and other text: reading them as 0 would put them all into one group.
+        ItemCase{"A", 0, kNotNumber}, ItemCase{"", 0, kNotNumber}, ItemCase{"1x", 0, kNotNumber},
+        ItemCase{"1e", 0, kNotNumber}, ItemCase{"+", 0, kNotNumber}, ItemCase{".", 0, kNotNumber},
+        ItemCase{"--1", 0, kNotNumber}, ItemCase{"1.2.3", 0, kNotNumber},
+        ItemCase{"0x1F", 0, kNotNumber}, ItemCase{"inf", 0, kNotNumber},
+        ItemCase{"1;2", 0, kNotNumber}));
+
+// Reads `count` codes from a real file with the given bytes.
+std::vector<int> readCodes(const std::string& bytes, int count) {
+    testsupport::TempDir dir;
+    const std::string path = dir.file("sort.txt");
+    testsupport::writeFile(path, bytes);
+    dissim::InputFile file(path);
+    dissim::SortDataReader reader(file);
+    std::vector<int> codes;
+    for (int k = 1; k <= count; ++k) {
+        codes.push_back(reader.readCode(1, k));
+    }
+    return codes;
+}
+
+std::string readError(const std::string& bytes, int count) {
+    try {
+        readCodes(bytes, count);
+    } catch (const dissim::RunError& error) {
+        return error.what();
+    }
+    return "(no error)";
+}
+
+struct StreamCase {
+    const char* name;
+    std::string bytes;
+};
+
+class SeparatorForms : public testing::TestWithParam<StreamCase> {};
+
+TEST_P(SeparatorForms, ReadTheSameCodes) {
+    EXPECT_EQ(readCodes(GetParam().bytes, 4), (std::vector<int>{1, 1, 2, -3}));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, SeparatorForms,
+    testing::Values(StreamCase{"spaces", "1 1 2 -3"}, StreamCase{"lines", "1\n1\n2\n-3\n"},
+                    StreamCase{"commas", "1,1,2,-3"}, StreamCase{"commaAndSpaces", "1 , 1,  2 ,-3"},
+                    StreamCase{"tabs", "1\t1\t2\t-3"}, StreamCase{"crlf", "1\r\n1\r\n2\r\n-3\r\n"},
+                    StreamCase{"cr", "1\r1\r2\r-3"},
+                    StreamCase{"blankLines", "\n\n1 1\r\n\r\n\n2\n\n-3"},
+                    StreamCase{"trailingCommas", "1,1,\n2,-3,\n"},
+                    StreamCase{"trailingCommaAndSpace", "1,1, \r\n2,-3, "},
+                    StreamCase{"byteOrderMark", "\xEF\xBB\xBF"
+                                                "1 1 2 -3"},
+                    StreamCase{"quoted", "\"1\" \"1\",\"2\"\n\"-3\""},
+                    StreamCase{"wholeForms", "1.0 1e0 2.00 -3"},
+                    StreamCase{"leadingSpaces", "   1 1 2 -3"},
+                    StreamCase{"extraItemsAfter", "1 1 2 -3 9 9 9 9 9"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct ErrorCase {
+    const char* name;
+    std::string bytes;
+    int count;
+    const char* expected; // the description, or a piece of it
+};
+
+class ReaderFailures : public testing::TestWithParam<ErrorCase> {};
+
+TEST_P(ReaderFailures, NameTheLineAndTheItem) {
+    const ErrorCase& c = GetParam();
+    const std::string error = readError(c.bytes, c.count);
+    EXPECT_NE(error.find(c.expected), std::string::npos) << error;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, ReaderFailures,
+    testing::Values(
+        ErrorCase{"letters", "1 A 2", 3, "stimulus 2, line 1: \"A\" is not a number"},
+        ErrorCase{"fraction", "1\n1.5\n2", 3, "stimulus 2, line 2: \"1.5\" is not a whole number"},
+        ErrorCase{"tooLarge", "1 40000", 2, "\"40000\" does not fit a group code"},
+        ErrorCase{"emptyBetweenCommas", "1,,2", 3, "stimulus 2, line 1: an empty item"},
+        ErrorCase{"emptyBetweenCommasAndSpaces", "1, ,2", 3, "an empty item"},
+        ErrorCase{"commaStartingALine", "1\n,2", 2, "line 2: an empty item"},
+        ErrorCase{"commaAfterTrailingComma", "1,\n,2", 2, "line 2: an empty item"},
+        ErrorCase{"endOfFile", "1 2\n", 3,
+                  "stimulus 3, line 2: the sort data file ends here, "
+                  "after 2 codes"},
+        ErrorCase{"emptyFile", "", 1, "after 0 codes"},
+        ErrorCase{"unclosedQuote", "1 \"2", 2, "has no closing quote"},
+        ErrorCase{"quoteAcrossLines", "\"1\n\"", 1, "has no closing quote"},
+        ErrorCase{"textAfterQuote", "\"1\"2", 1, "is followed by text after its quote"},
+        ErrorCase{"quotedLetters", "\"x\"", 1, "\"x\" is not a number"},
+        ErrorCase{"crlfLines", "1\r\n2\r\n\r\nx", 3, "line 4:"},
+        ErrorCase{"crLines", "1\r2\rx", 3, "line 3:"},
+        ErrorCase{"byteOrderMarkLaterOn",
+                  "1 \xEF\xBB\xBF"
+                  "2",
+                  2, "is not a number"},
+        ErrorCase{"controlCharactersShownSafely", std::string("1 a\x01z", 5), 2, "\"a?z\""},
+        ErrorCase{"longItemCut", "1 " + std::string(100, '7') + "x", 2, "77...\" is not"},
+        ErrorCase{"hugeItem", std::string(100000, '1'), 1, "is too long"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(SortDataReader, ReadsAcrossBufferBoundaries) {
+    // Far more than one read's worth, with items of varied widths straddling the boundaries.
+    std::string bytes;
+    std::vector<int> expected;
+    for (int k = 0; k < 60000; ++k) {
+        const int code = (k * 7919) % 65536 - 32768;
+        bytes += std::to_string(code);
+        bytes += (k % 3 == 0) ? "\r\n" : (k % 3 == 1 ? ", " : "\t");
+        expected.push_back(code);
+    }
+    EXPECT_EQ(readCodes(bytes, static_cast<int>(expected.size())), expected);
+}
+
+TEST(SortDataReader, CountsTheCodesRead) {
+    testsupport::TempDir dir;
+    testsupport::writeFile(dir.file("in.txt"), "4 5 6");
+    dissim::InputFile file(dir.file("in.txt"));
+    dissim::SortDataReader reader(file);
+    reader.readCode(1, 1);
+    reader.readCode(1, 2);
+    EXPECT_EQ(reader.codesRead(), 2);
+}
+
+} // namespace
