@@ -236,7 +236,47 @@ std::optional<std::string> SortDataReader::nextItem(std::int64_t subject, std::i
     return item;
 }
 
+std::optional<std::int16_t> SortDataReader::readPlainCode() {
+    const char* const data = buffer_.data();
+    std::size_t p = pos_;
+    while (p < end_ && (data[p] == ' ' || data[p] == '\t')) {
+        ++p;
+    }
+    if (p < end_ && data[p] == ',' && commaAllowed_) {
+        ++p;
+        while (p < end_ && (data[p] == ' ' || data[p] == '\t')) {
+            ++p;
+        }
+    }
+    const bool negative = p < end_ && data[p] == '-';
+    if (negative) {
+        ++p;
+    }
+    const std::size_t digits = p;
+    int value = 0;
+    while (p < end_ && p - digits < 5 && isDigit(data[p])) {
+        value = value * 10 + (data[p] - '0');
+        ++p;
+    }
+    if (p == digits || p == end_ || !isItemEnd(data[p])) {
+        return std::nullopt;
+    }
+    value = negative ? -value : value;
+    if (value < -32768 || value > 32767) {
+        return std::nullopt;
+    }
+    pos_ = p;
+    itemLine_ = line_;
+    lastWasCr_ = false;
+    commaAllowed_ = true;
+    ++codesRead_;
+    return static_cast<std::int16_t>(value);
+}
+
 std::int16_t SortDataReader::readCode(std::int64_t subject, std::int64_t stimulus) {
+    if (const auto code = readPlainCode()) {
+        return *code;
+    }
     const auto item = nextItem(subject, stimulus);
     if (!item) {
         itemLine_ = line_;
