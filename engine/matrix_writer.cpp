@@ -18,7 +18,7 @@ namespace dissim {
 namespace {
 
 // Entries formatted per reservation, so that no row needs more than a bounded stretch of buffer.
-constexpr std::size_t kEntriesPerStretch = 512;
+constexpr std::size_t kEntriesPerStretch = 4096;
 constexpr std::string_view kLineStart = " ";
 constexpr std::size_t kHugePageBytes = std::size_t{2} << 20;
 constexpr std::string_view kDiagonalAndLineEnd = " 0 \r\n";
@@ -69,18 +69,32 @@ template <typename PutEntries>
 void MatrixWriter::appendBlock(std::int64_t n, std::size_t maxEntryBytes, PutEntries putEntries) {
     const std::int64_t rows = std::max<std::int64_t>(n, 1);
     for (std::int64_t r = 1; r <= rows; ++r) {
+        const auto row = static_cast<std::size_t>(r);
+        const std::size_t entries = row - 1;
+        if (entries <= kEntriesPerStretch) {
+            // The whole line in one piece.
+            char* const start =
+                reserve(kLineStart.size() + entries * maxEntryBytes + kDiagonalAndLineEnd.size());
+            char* out = start;
+            std::memcpy(out, kLineStart.data(), kLineStart.size());
+            out += kLineStart.size();
+            if (entries > 0) {
+                out = putEntries(out, row, 1, entries);
+            }
+            std::memcpy(out, kDiagonalAndLineEnd.data(), kDiagonalAndLineEnd.size());
+            used_ += static_cast<std::size_t>(out - start) + kDiagonalAndLineEnd.size();
+            continue;
+        }
+        // A long line in stretches, so that no line needs more than a bounded part of a buffer.
         char* out = reserve(kLineStart.size());
         std::memcpy(out, kLineStart.data(), kLineStart.size());
         used_ += kLineStart.size();
-
-        const auto row = static_cast<std::size_t>(r);
         for (std::size_t first = 1; first < row;) {
             const std::size_t stretch = std::min(row - first, kEntriesPerStretch);
             char* const start = reserve(stretch * maxEntryBytes);
             used_ += static_cast<std::size_t>(putEntries(start, row, first, stretch) - start);
             first += stretch;
         }
-
         out = reserve(kDiagonalAndLineEnd.size());
         std::memcpy(out, kDiagonalAndLineEnd.data(), kDiagonalAndLineEnd.size());
         used_ += kDiagonalAndLineEnd.size();

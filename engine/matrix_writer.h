@@ -34,7 +34,7 @@ public:
     static constexpr std::size_t kDefaultBufferBytes = std::size_t{1} << 20;
     static constexpr std::size_t kDefaultBufferCount = 4;
     // Smaller buffers are raised to this.
-    static constexpr std::size_t kMinBufferBytes = 8 * 1024;
+    static constexpr std::size_t kMinBufferBytes = 64 * 1024;
 
     // Throws RunError when the buffers cannot be had.
     explicit MatrixWriter(OutputFile& file, std::size_t bufferBytes = kDefaultBufferBytes,
