@@ -17,6 +17,8 @@ constexpr std::size_t kLanes = sizeof(Lanes16) / sizeof(std::int16_t);
 // the first-level cache while every subject of a batch passes over them.
 constexpr std::size_t kBandBytes = 16 * 1024;
 
+using LowerRow = void (*)(std::int16_t*, const std::int16_t*, std::int16_t, std::size_t);
+
 // Columns 1 to columns of one row: lowered by one where codes[i] equals code.
 void lowerRow(std::int16_t* countRow, const std::int16_t* codes, std::int16_t code,
               std::size_t columns) {
@@ -35,6 +37,38 @@ void lowerRow(std::int16_t* countRow, const std::int16_t* codes, std::int16_t co
     }
 }
 
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+// The same with sixteen lanes, for processors with AVX2 (chosen at run time): the count update
+// is the one loop of the run that grows with S x N squared, so twice the lanes pay.
+using WideLanes16 = std::int16_t __attribute__((vector_size(32)));
+constexpr std::size_t kWideLanes = sizeof(WideLanes16) / sizeof(std::int16_t);
+
+__attribute__((target("avx2"))) void lowerRowWide(std::int16_t* countRow, const std::int16_t* codes,
+                                                  std::int16_t code, std::size_t columns) {
+    std::size_t i = 1;
+    const WideLanes16 own = code - WideLanes16{};
+    for (; i + kWideLanes <= columns + 1; i += kWideLanes) {
+        WideLanes16 others;
+        WideLanes16 counts;
+        std::memcpy(&others, codes + i, sizeof others);
+        std::memcpy(&counts, countRow + i, sizeof counts);
+        counts += others == own;
+        std::memcpy(countRow + i, &counts, sizeof counts);
+    }
+    for (; i <= columns; ++i) {
+        countRow[i] = static_cast<std::int16_t>(countRow[i] - (codes[i] == code));
+    }
+}
+
+LowerRow chooseLowerRow() {
+    return __builtin_cpu_supports("avx2") ? lowerRowWide : lowerRow;
+}
+#else
+LowerRow chooseLowerRow() {
+    return lowerRow;
+}
+#endif
+
 } // namespace
 
 void fillSubjectMatrix(Matrix16& subject, const std::int16_t* codes, std::size_t n) {
@@ -50,7 +84,8 @@ void fillSubjectMatrix(Matrix16& subject, const std::int16_t* codes, std::size_t
 PairCounter::PairCounter(Matrix16& count, std::size_t n, std::size_t expectedSubjects,
                          std::size_t batchBytes)
     : count_(count), n_(n), stride_(n + 1),
-      batchSubjects_(std::max<std::size_t>(1, batchBytes / (stride_ * sizeof(std::int16_t)))) {
+      batchSubjects_(std::max<std::size_t>(1, batchBytes / (stride_ * sizeof(std::int16_t)))),
+      lowerRow_(chooseLowerRow()) {
     if (n_ >= 2) {
         batch_.resize(std::min(batchSubjects_, std::max<std::size_t>(expectedSubjects, 1)) *
                       stride_);
@@ -80,7 +115,7 @@ void PairCounter::apply() {
         for (std::size_t s = 0; s < pending_; ++s) {
             const std::int16_t* codes = batch_.data() + s * stride_;
             for (std::size_t r = first; r <= last; ++r) {
-                lowerRow(count_.row(r), codes, codes[r], r - 1);
+                lowerRow_(count_.row(r), codes, codes[r], r - 1);
             }
         }
     }

@@ -38,6 +38,9 @@ private:
     std::size_t batchSubjects_; // subjects a batch holds
     std::vector<std::int16_t> batch_;
     std::size_t pending_ = 0; // subjects in batch_ not yet applied
+    // Lowers one row for one subject; the widest form the processor has.
+    void (*lowerRow_)(std::int16_t* countRow, const std::int16_t* codes, std::int16_t code,
+                      std::size_t columns);
 };
 
 } // namespace dissim
