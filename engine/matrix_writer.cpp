@@ -53,7 +53,7 @@ MatrixWriter::~MatrixWriter() {
             std::lock_guard lock(mutex_);
             stopping_ = true;
         }
-        changed_.notify_all();
+        toWriter_.notify_one();
         thread_.join();
     }
 }
@@ -139,14 +139,27 @@ void MatrixWriter::handOver() {
     std::unique_lock lock(mutex_);
     lengths_[current_] = used_;
     ++handedOver_;
-    changed_.notify_all();
+    if (writerIdle_) {
+        toWriter_.notify_one();
+    }
     // The next buffer in turn is free once the write from it, bufferCount_ buffers ago, is done.
-    changed_.wait(lock, [this] { return handedOver_ - written_ < bufferCount_ || writeError_; });
+    // When the ring is full, wait until half of it is free: every wake-up of a sleeping thread
+    // costs, so they come in batches rather than one per buffer.
+    if (handedOver_ - written_ == bufferCount_) {
+        waitForWrites(bufferCount_ / 2, lock);
+    }
     if (writeError_) {
         rethrowWriteError();
     }
     current_ = static_cast<std::size_t>(handedOver_ % bufferCount_);
     used_ = 0;
+}
+
+void MatrixWriter::waitForWrites(std::uint64_t inFlight, std::unique_lock<std::mutex>& lock) {
+    callerWakeAt_ = inFlight;
+    callerWaiting_ = true;
+    toCaller_.wait(lock, [&] { return handedOver_ - written_ <= inFlight || writeError_; });
+    callerWaiting_ = false;
 }
 
 void MatrixWriter::flush() {
@@ -162,7 +175,7 @@ void MatrixWriter::flush() {
     }
     handOver();
     std::unique_lock lock(mutex_);
-    changed_.wait(lock, [this] { return written_ == handedOver_ || writeError_; });
+    waitForWrites(0, lock);
     if (writeError_) {
         rethrowWriteError();
     }
@@ -171,9 +184,14 @@ void MatrixWriter::flush() {
 void MatrixWriter::writerLoop() {
     std::unique_lock lock(mutex_);
     for (;;) {
-        changed_.wait(lock, [this] { return stopping_ || written_ < handedOver_; });
         if (stopping_) {
             return;
+        }
+        if (written_ == handedOver_) {
+            writerIdle_ = true;
+            toWriter_.wait(lock, [this] { return stopping_ || written_ < handedOver_; });
+            writerIdle_ = false;
+            continue;
         }
         const auto index = static_cast<std::size_t>(written_ % bufferCount_);
         const std::string_view text(bufferData(index), lengths_[index]);
@@ -192,11 +210,13 @@ void MatrixWriter::writerLoop() {
             // Nothing after a failed write may reach the file; the caller learns of it at its
             // next hand-over or flush.
             writeError_ = error;
-            changed_.notify_all();
+            toCaller_.notify_one();
             return;
         }
         ++written_;
-        changed_.notify_all();
+        if (callerWaiting_ && handedOver_ - written_ <= callerWakeAt_) {
+            toCaller_.notify_one();
+        }
     }
 }
 

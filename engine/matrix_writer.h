@@ -70,6 +70,8 @@ private:
     // Hands the present buffer over (when not empty) and moves on to the next one.
     void handOver();
     void writerLoop();
+    // Waits until no more than inFlight handed-over buffers are unwritten, or a write failed.
+    void waitForWrites(std::uint64_t inFlight, std::unique_lock<std::mutex>& lock);
     void startThread();
     void rethrowWriteError();
     char* bufferData(std::size_t index) const { return storage_.get() + index * bufferBytes_; }
@@ -93,7 +95,11 @@ private:
     // Shared with the writing thread, under mutex_. Buffers are handed over and written strictly
     // in turn: buffer k % bufferCount_ is the k-th handed over.
     std::mutex mutex_;
-    std::condition_variable changed_;
+    std::condition_variable toWriter_; // work to write, or stop
+    std::condition_variable toCaller_; // room in the ring, or a write error
+    bool writerIdle_ = false;          // the writing thread waits on toWriter_
+    bool callerWaiting_ = false;       // the caller waits on toCaller_ ...
+    std::uint64_t callerWakeAt_ = 0;   // ... until no more than this many buffers are unwritten
     std::uint64_t handedOver_ = 0;
     std::uint64_t written_ = 0;
     bool stopping_ = false;
