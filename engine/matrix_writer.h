@@ -31,7 +31,7 @@ class OutputFile;
 // or at flush().
 class MatrixWriter {
 public:
-    static constexpr std::size_t kDefaultBufferBytes = std::size_t{1} << 20;
+    static constexpr std::size_t kDefaultBufferBytes = std::size_t{2} << 20;
     static constexpr std::size_t kDefaultBufferCount = 4;
     // Smaller buffers are raised to this.
     static constexpr std::size_t kMinBufferBytes = 64 * 1024;
