@@ -118,9 +118,7 @@ RunResult runDissimilarity(RunState& state, RunObserver& observer) {
             throw RunError("there is not enough memory for the run's working buffers");
         }
         for (std::int64_t s = 1; s <= subjects; ++s) {
-            for (std::int64_t k = 1; k <= n; ++k) {
-                state.groupCodes[static_cast<std::size_t>(k)] = reader.readCode(s, k);
-            }
+            reader.readCodes(s, state.groupCodes.data(), n);
             // Steps 7.2 and 7.3. The count matrix takes the subject in a batch; the subject's
             // own matrix is needed by no one until the run ends (its block is written from the
             // codes), so only the last complete subject's is filled in, by settle().

@@ -55,6 +55,15 @@ __attribute__((target("avx2"))) void lowerRowWide(std::int16_t* countRow, const 
         counts += others == own;
         std::memcpy(countRow + i, &counts, sizeof counts);
     }
+    if (i + kLanes <= columns + 1) { // half a step
+        Lanes16 others;
+        Lanes16 counts;
+        std::memcpy(&others, codes + i, sizeof others);
+        std::memcpy(&counts, countRow + i, sizeof counts);
+        counts += others == (code - Lanes16{});
+        std::memcpy(countRow + i, &counts, sizeof counts);
+        i += kLanes;
+    }
     for (; i <= columns; ++i) {
         countRow[i] = static_cast<std::int16_t>(countRow[i] - (codes[i] == code));
     }

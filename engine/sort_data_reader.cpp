@@ -236,41 +236,83 @@ std::optional<std::string> SortDataReader::nextItem(std::int64_t subject, std::i
     return item;
 }
 
-std::optional<std::int16_t> SortDataReader::readPlainCode() {
-    const char* const data = buffer_.data();
-    std::size_t p = pos_;
-    while (p < end_ && (data[p] == ' ' || data[p] == '\t')) {
-        ++p;
+namespace {
+
+// The plain item at data[p] (see readPlainCode), ending before end. On success stores the code,
+// moves p to the separator after the item and returns true; otherwise leaves p as it was.
+bool takePlainItem(const char* data, std::size_t& p, std::size_t end, bool commaAllowed,
+                   std::int16_t& code) {
+    std::size_t q = p;
+    while (q < end && (data[q] == ' ' || data[q] == '\t')) {
+        ++q;
     }
-    if (p < end_ && data[p] == ',' && commaAllowed_) {
-        ++p;
-        while (p < end_ && (data[p] == ' ' || data[p] == '\t')) {
-            ++p;
+    if (q < end && data[q] == ',' && commaAllowed) {
+        ++q;
+        while (q < end && (data[q] == ' ' || data[q] == '\t')) {
+            ++q;
         }
     }
-    const bool negative = p < end_ && data[p] == '-';
+    const bool negative = q < end && data[q] == '-';
     if (negative) {
-        ++p;
+        ++q;
     }
-    const std::size_t digits = p;
+    const std::size_t digits = q;
     int value = 0;
-    while (p < end_ && p - digits < 5 && isDigit(data[p])) {
-        value = value * 10 + (data[p] - '0');
-        ++p;
+    while (q < end && q - digits < 5 && isDigit(data[q])) {
+        value = value * 10 + (data[q] - '0');
+        ++q;
     }
-    if (p == digits || p == end_ || !isItemEnd(data[p])) {
-        return std::nullopt;
+    if (q == digits || q == end || !isItemEnd(data[q])) {
+        return false;
     }
     value = negative ? -value : value;
     if (value < -32768 || value > 32767) {
+        return false;
+    }
+    p = q;
+    code = static_cast<std::int16_t>(value);
+    return true;
+}
+
+} // namespace
+
+std::optional<std::int16_t> SortDataReader::readPlainCode() {
+    std::int16_t code = 0;
+    if (!takePlainItem(buffer_.data(), pos_, end_, commaAllowed_, code)) {
         return std::nullopt;
     }
-    pos_ = p;
     itemLine_ = line_;
     lastWasCr_ = false;
     commaAllowed_ = true;
     ++codesRead_;
-    return static_cast<std::int16_t>(value);
+    return code;
+}
+
+void SortDataReader::readCodes(std::int64_t subject, std::int16_t* codes, std::int64_t count) {
+    std::int64_t k = 1;
+    while (k <= count) {
+        // As many plain items as follow each other in the buffer, with the reader's state in
+        // locals, then one item the general way.
+        const char* const data = buffer_.data();
+        std::size_t p = pos_;
+        bool commaAllowed = commaAllowed_;
+        const std::int64_t first = k;
+        while (k <= count && takePlainItem(data, p, end_, commaAllowed, codes[k])) {
+            commaAllowed = true;
+            ++k;
+        }
+        if (k > first) {
+            pos_ = p;
+            itemLine_ = line_;
+            lastWasCr_ = false;
+            commaAllowed_ = true;
+            codesRead_ += k - first;
+        }
+        if (k <= count) {
+            codes[k] = readCode(subject, k);
+            ++k;
+        }
+    }
 }
 
 std::int16_t SortDataReader::readCode(std::int64_t subject, std::int64_t stimulus) {

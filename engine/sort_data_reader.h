@@ -31,6 +31,10 @@ public:
     // serve the error descriptions).
     std::int16_t readCode(std::int64_t subject, std::int64_t stimulus);
 
+    // Reads the codes of stimuli 1 to count of one subject into codes[1] to codes[count], as
+    // that many readCode calls would, and fails the same way.
+    void readCodes(std::int64_t subject, std::int16_t* codes, std::int64_t count);
+
     // How many codes have been read so far.
     std::int64_t codesRead() const { return codesRead_; }
 

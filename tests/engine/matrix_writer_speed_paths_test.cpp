@@ -407,12 +407,28 @@ TEST(ReaderShortCut, ReadsEveryFormAsTheGeneralPathDoes) {
     }
     testsupport::TempDir dir;
     testsupport::writeFile(dir.file("sort.txt"), text);
+    {
+        dissim::InputFile input(dir.file("sort.txt"));
+        dissim::SortDataReader reader(input);
+        for (std::size_t k = 0; k < expected.size(); ++k) {
+            ASSERT_EQ(reader.readCode(1, static_cast<std::int64_t>(k + 1)), expected[k]) << k;
+        }
+        EXPECT_THROW(reader.readCode(1, 0), dissim::RunError);
+        EXPECT_EQ(reader.codesRead(), static_cast<std::int64_t>(expected.size()));
+    }
+    // The same a subject at a time, as the run reads; the last subject runs past the end.
     dissim::InputFile input(dir.file("sort.txt"));
     dissim::SortDataReader reader(input);
-    for (std::size_t k = 0; k < expected.size(); ++k) {
-        ASSERT_EQ(reader.readCode(1, static_cast<std::int64_t>(k + 1)), expected[k]) << k;
+    constexpr std::size_t kStimuli = 37;
+    Codes codes(kStimuli + 1, 0);
+    std::size_t next = 0;
+    for (; next + kStimuli <= expected.size(); next += kStimuli) {
+        reader.readCodes(1, codes.data(), kStimuli);
+        for (std::size_t k = 1; k <= kStimuli; ++k) {
+            ASSERT_EQ(codes[k], expected[next + k - 1]) << next + k - 1;
+        }
     }
-    EXPECT_THROW(reader.readCode(1, 0), dissim::RunError);
+    EXPECT_THROW(reader.readCodes(1, codes.data(), kStimuli), dissim::RunError);
     EXPECT_EQ(reader.codesRead(), static_cast<std::int64_t>(expected.size()));
 }
 
