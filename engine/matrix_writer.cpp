@@ -22,12 +22,15 @@ constexpr std::size_t kEntriesPerStretch = 4096;
 constexpr std::string_view kLineStart = " ";
 constexpr std::size_t kHugePageBytes = std::size_t{2} << 20;
 constexpr std::string_view kDiagonalAndLineEnd = " 0 \r\n";
+// The first buffer is handed over at this fill already, so that the writing starts early.
+constexpr std::size_t kFirstFillBytes = std::size_t{256} << 10;
 
 } // namespace
 
 MatrixWriter::MatrixWriter(OutputFile& file, std::size_t bufferBytes, std::size_t bufferCount)
     : file_(file), bufferBytes_(std::max(bufferBytes, kMinBufferBytes)),
-      bufferCount_(std::max<std::size_t>(bufferCount, 2)) {
+      bufferCount_(std::max<std::size_t>(bufferCount, 2)),
+      fillLimit_(std::min(bufferBytes_, std::max(kFirstFillBytes, kMinBufferBytes))) {
     try {
         // Left uninitialised: pages are only touched as text is formatted into them. Aligned to
         // and advised for huge pages, so that the first touches cost a few faults, not one per
@@ -59,7 +62,7 @@ MatrixWriter::~MatrixWriter() {
 }
 
 char* MatrixWriter::reserve(std::size_t bytes) {
-    if (bufferBytes_ - used_ < bytes + kTextSlackBytes) {
+    if (fillLimit_ - used_ < bytes + kTextSlackBytes) {
         handOver();
     }
     return bufferData(current_) + used_;
@@ -153,6 +156,7 @@ void MatrixWriter::handOver() {
     }
     current_ = static_cast<std::size_t>(handedOver_ % bufferCount_);
     used_ = 0;
+    fillLimit_ = bufferBytes_;
 }
 
 void MatrixWriter::waitForWrites(std::uint64_t inFlight, std::unique_lock<std::mutex>& lock) {

@@ -89,6 +89,7 @@ private:
     // The caller's side: the buffer being filled and how far.
     std::size_t current_ = 0;
     std::size_t used_ = 0;
+    std::size_t fillLimit_; // the present buffer is handed over before it holds more
     bool failed_ = false;
     SubjectRows subjectRows_;
 
