@@ -145,8 +145,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::uint8_t counts = data[0];
     const std::uint8_t layout = data[1];
     std::string file;
-    if (layout & 0x80) {
-        // Leading spaces that end 0 to 15 bytes before the reader's first buffer is full.
+    if ((layout & 0xc0) == 0xc0) {
+        // Leading spaces that end 0 to 15 bytes before the reader's first buffer is full. Such
+        // a run costs several times an ordinary one, so only a quarter of the inputs ask for it.
         file.assign(kReaderBuffer - (layout & 0x0f), ' ');
     }
     file.append(reinterpret_cast<const char*>(data) + 2, size - 2);
