@@ -1,10 +1,9 @@
 // Fuzz target: arbitrary bytes as the sort data file of a whole run.
 //
-// The first bytes choose the subject and stimulus counts (as typed text, from small tables
-// that include fractions, negatives and non-numbers) and an optional run of leading spaces
-// that puts the reader's buffer boundary inside the fuzzed bytes; the rest is the file. The
-// file and the matrix file live in memory files reached by path, so the run opens them as it
-// would any other file.
+// The first byte chooses the subject and stimulus counts (as typed text, from small tables
+// that include fractions, negatives and non-numbers), the second where the reader's buffer
+// boundary falls for the reader check below; the rest is the file. The file and the matrix
+// file live in memory files reached by path, so the run opens them as it would any other file.
 //
 // Whatever the bytes, the run must end (done, or failed through its failure path) without a
 // crash, a sanitizer report or an exception leaving it, and:
@@ -16,10 +15,18 @@
 //    matrix file alone;
 //  - every subject block is a 0/1 matrix of a grouping (same group is an equivalence), and
 //    the count block is the rounded subject count minus the subjects who grouped each pair.
+//
+// Then the reader alone reads the same file code by code and is compared with a plain reading
+// of the whole text at once: the same codes, and a failure at the same code and line. It does
+// so again with leading spaces that end its fixed buffer at a chosen byte of the text, which
+// checks its handling of a boundary anywhere in an item, a separator or a line end.
 
 #include "count_value.h"
 #include "dissimilarity_run.h"
+#include "files.h"
+#include "run_error.h"
 #include "run_state.h"
+#include "sort_data_reader.h"
 
 #include <sys/mman.h>
 #include <unistd.h>
@@ -132,6 +139,115 @@ bool parseBlock(std::string_view out, std::size_t& pos, std::int64_t rows,
 int memoryInput = -1;
 int memoryOutput = -1;
 
+// The codes of a sort data file read from the text as a whole, up to maxCodes, and where the
+// reading failed: at the code after the last one read, on errorLine.
+struct PlainReading {
+    std::vector<std::int16_t> codes;
+    bool failed = false;
+    std::int64_t errorLine = 0;
+};
+
+bool endsItem(char c) {
+    return c == ' ' || c == '\t' || c == ',' || c == '\r' || c == '\n';
+}
+
+PlainReading readPlainly(std::string_view t, std::size_t maxCodes) {
+    constexpr std::size_t kMaxItem = 4096;
+    PlainReading r;
+    const auto fail = [&r](std::int64_t line) {
+        r.failed = true;
+        r.errorLine = line;
+        return r;
+    };
+    const std::size_t start = t.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0;
+    std::size_t p = start;
+    std::int64_t line = 1;
+    bool commaEndsItem = false;
+    while (r.codes.size() < maxCodes) {
+        for (;;) {
+            if (p == t.size()) {
+                return fail(line);
+            }
+            const char c = t[p];
+            if (c == '\r' || c == '\n') {
+                // CR LF is one line end; a CR or an LF alone is one too.
+                if (c == '\r' || p == start || t[p - 1] != '\r') {
+                    ++line;
+                }
+                commaEndsItem = false;
+            } else if (c == ',') {
+                if (!commaEndsItem) {
+                    return fail(line);
+                }
+                commaEndsItem = false;
+            } else if (c != ' ' && c != '\t') {
+                break;
+            }
+            ++p;
+        }
+        const std::int64_t itemLine = line;
+        std::string item;
+        if (t[p] == '"') {
+            for (++p;; ++p) {
+                if (p == t.size() || t[p] == '\r' || t[p] == '\n') {
+                    return fail(itemLine);
+                }
+                if (t[p] == '"') {
+                    ++p;
+                    if (p < t.size() && !endsItem(t[p])) {
+                        return fail(itemLine);
+                    }
+                    break;
+                }
+                if (item.size() == kMaxItem) {
+                    return fail(itemLine);
+                }
+                item += t[p];
+            }
+        } else {
+            for (; p < t.size() && !endsItem(t[p]); ++p) {
+                if (item.size() == kMaxItem) {
+                    return fail(itemLine);
+                }
+                item += t[p];
+            }
+        }
+        commaEndsItem = true;
+        const dissim::ParsedCode parsed = dissim::parseGroupCode(item);
+        if (parsed.error != nullptr) {
+            return fail(itemLine);
+        }
+        r.codes.push_back(parsed.code);
+    }
+    return r;
+}
+
+void compareWithPlainReading(const std::string& path, std::string_view text) {
+    constexpr std::size_t kMaxCodes = 4096;
+    const PlainReading expected = readPlainly(text, kMaxCodes);
+    dissim::InputFile file(path);
+    dissim::SortDataReader reader(file);
+    for (std::size_t k = 0; k < kMaxCodes; ++k) {
+        std::int16_t code = 0;
+        try {
+            code = reader.readCode(1, static_cast<std::int64_t>(k) + 1);
+        } catch (const dissim::RunError& error) {
+            check(expected.failed && k == expected.codes.size(),
+                  "the reader failed where a plain reading does not");
+            const std::string_view what = error.what();
+            const auto at = what.find(", line ");
+            check(at != std::string_view::npos &&
+                      std::strtoll(what.data() + at + 7, nullptr, 10) == expected.errorLine,
+                  "the reader names another line than a plain reading");
+            check(reader.codesRead() == static_cast<std::int64_t>(k), "codesRead is wrong");
+            return;
+        }
+        check(k < expected.codes.size(), "the reader read a code where a plain reading fails");
+        check(code == expected.codes[k], "the reader read another code than a plain reading");
+    }
+    check(!expected.failed, "the reader read more codes than a plain reading");
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -144,13 +260,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     const std::uint8_t counts = data[0];
     const std::uint8_t layout = data[1];
-    std::string file;
-    if ((layout & 0xc0) == 0xc0) {
-        // Leading spaces that end 0 to 15 bytes before the reader's first buffer is full. Such
-        // a run costs several times an ordinary one, so only a quarter of the inputs ask for it.
-        file.assign(kReaderBuffer - (layout & 0x0f), ' ');
-    }
-    file.append(reinterpret_cast<const char*>(data) + 2, size - 2);
+    const std::string file(reinterpret_cast<const char*>(data) + 2, size - 2);
     setContents(memoryInput, file);
     setContents(memoryOutput, kUntouched);
 
@@ -164,6 +274,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const dissim::RunResult result = dissim::runDissimilarity(state, recorder);
 
     check(contents(memoryInput) == file, "the input file changed");
+    compareWithPlainReading(state.inputFile, file);
+    if (layout & 0x80) {
+        // Leading spaces that make the reader's first buffer end (layout & 0x7f) bytes into
+        // the fuzzed text. A whole run over 64 kB costs several ordinary ones; the reader alone
+        // is all that the boundary concerns.
+        const std::string padded = std::string(kReaderBuffer - (layout & 0x7f), ' ') + file;
+        setContents(memoryInput, padded);
+        compareWithPlainReading(state.inputFile, padded);
+    }
     const std::vector<std::string>& st = recorder.statuses;
     check(!st.empty(), "no status was set");
     check(st.back() == (result.done ? dissim::kStatusDone : dissim::kStatusFailed),
