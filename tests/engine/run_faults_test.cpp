@@ -19,6 +19,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -169,6 +170,10 @@ const PathFault kPathFaults[] = {
      kFailsBeforeProcessing, true},
 };
 
+void PrintTo(const PathFault& fault, std::ostream* out) {
+    *out << fault.name;
+}
+
 class PathFaultTest : public testing::TestWithParam<PathFault> {};
 
 TEST_P(PathFaultTest, FailsWithoutTouchingTheInput) {
@@ -250,6 +255,10 @@ const SameFile kSameFiles[] = {
          return d.file("hard.txt");
      }},
 };
+
+void PrintTo(const SameFile& fault, std::ostream* out) {
+    *out << fault.name;
+}
 
 class SameFileTest : public testing::TestWithParam<SameFile> {};
 
@@ -375,6 +384,10 @@ const PermissionFault kPermissionFaults[] = {
          return std::pair{input, d.file("out.txt")};
      }},
 };
+
+void PrintTo(const PermissionFault& fault, std::ostream* out) {
+    *out << fault.name;
+}
 
 class PermissionFaultTest : public testing::TestWithParam<PermissionFault> {};
 
