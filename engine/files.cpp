@@ -11,13 +11,9 @@
 namespace dissim {
 namespace {
 
-std::string systemReason(int error) {
-    return std::strerror(error);
-}
+std::string systemReason(int error) { return std::strerror(error); }
 
-std::string quoted(const std::string& path) {
-    return "\"" + path + "\"";
-}
+std::string quoted(const std::string& path) { return "\"" + path + "\""; }
 
 // Opens path without waiting for the other end of a named pipe: a pipe with no process at its
 // other end would otherwise hold the open, and the window with it, for ever. Such an input
@@ -49,15 +45,15 @@ InputFile::InputFile(const std::string& path) : path_(path) {
     }
     fd_ = openWithoutWaiting(path, O_RDONLY);
     if (fd_ < 0) {
-        throw RunError("the input file " + quoted(path) +
-                       " cannot be opened: " + systemReason(errno));
+        throw RunError("the input file " + quoted(path) + " cannot be opened: " +
+                       systemReason(errno));
     }
     struct stat st {};
     if (::fstat(fd_, &st) != 0) {
         const int error = errno;
         close();
-        throw RunError("the input file " + quoted(path) +
-                       " cannot be examined: " + systemReason(error));
+        throw RunError("the input file " + quoted(path) + " cannot be examined: " +
+                       systemReason(error));
     }
     if (S_ISDIR(st.st_mode)) {
         close();
@@ -65,9 +61,7 @@ InputFile::InputFile(const std::string& path) : path_(path) {
     }
 }
 
-InputFile::~InputFile() {
-    close();
-}
+InputFile::~InputFile() { close(); }
 
 std::size_t InputFile::read(char* buffer, std::size_t size) {
     for (;;) {
@@ -76,8 +70,8 @@ std::size_t InputFile::read(char* buffer, std::size_t size) {
             return static_cast<std::size_t>(got);
         }
         if (errno != EINTR) {
-            throw RunError("the input file " + quoted(path_) +
-                           " cannot be read: " + systemReason(errno));
+            throw RunError("the input file " + quoted(path_) + " cannot be read: " +
+                           systemReason(errno));
         }
     }
 }
@@ -108,8 +102,8 @@ OutputFile::OutputFile(const std::string& path, const InputFile& input) : path_(
     // emptied. Only after comparing identities is it truncated.
     fd_ = openWithoutWaiting(path, O_WRONLY | O_CREAT, 0666);
     if (fd_ < 0) {
-        throw RunError("the output file " + quoted(path) +
-                       " cannot be opened for writing: " + systemReason(errno));
+        throw RunError("the output file " + quoted(path) + " cannot be opened for writing: " +
+                       systemReason(errno));
     }
     if (input.isSameFileAs(fd_)) {
         abandon();
@@ -120,21 +114,19 @@ OutputFile::OutputFile(const std::string& path, const InputFile& input) : path_(
     if (::fstat(fd_, &st) != 0) {
         const int error = errno;
         abandon();
-        throw RunError("the output file " + quoted(path) +
-                       " cannot be examined: " + systemReason(error));
+        throw RunError("the output file " + quoted(path) + " cannot be examined: " +
+                       systemReason(error));
     }
     // Devices and pipes have nothing to empty.
     if (S_ISREG(st.st_mode) && ::ftruncate(fd_, 0) != 0) {
         const int error = errno;
         abandon();
-        throw RunError("the output file " + quoted(path) +
-                       " cannot be emptied: " + systemReason(error));
+        throw RunError("the output file " + quoted(path) + " cannot be emptied: " +
+                       systemReason(error));
     }
 }
 
-OutputFile::~OutputFile() {
-    abandon();
-}
+OutputFile::~OutputFile() { abandon(); }
 
 void OutputFile::write(std::string_view data) {
     while (!data.empty()) {
@@ -143,8 +135,8 @@ void OutputFile::write(std::string_view data) {
             if (errno == EINTR) {
                 continue;
             }
-            throw RunError("writing the output file " + quoted(path_) +
-                           " failed: " + systemReason(errno));
+            throw RunError("writing the output file " + quoted(path_) + " failed: " +
+                           systemReason(errno));
         }
         data.remove_prefix(static_cast<std::size_t>(put));
     }
@@ -157,8 +149,8 @@ void OutputFile::close() {
     const int fd = fd_;
     fd_ = -1;
     if (::close(fd) != 0 && errno != EINTR) {
-        throw RunError("closing the output file " + quoted(path_) +
-                       " failed: " + systemReason(errno));
+        throw RunError("closing the output file " + quoted(path_) + " failed: " +
+                       systemReason(errno));
     }
 }
 
