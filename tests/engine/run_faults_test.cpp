@@ -10,9 +10,11 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <dirent.h>
 #include <fcntl.h>
 #include <grp.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -102,6 +104,77 @@ long residentKilobytes() {
         }
     }
     return -1;
+}
+
+// A run in a child process, for limits that must not outlive the test (a user, a file size).
+struct ChildOutcome {
+    bool skipped = false;
+    std::string why;
+    Outcome outcome;
+};
+
+// Runs in a child process that first calls restrict (which returns false when it cannot), so
+// that what restrict changes ends with the child.
+template <typename Restrict>
+ChildOutcome runInChild(dissim::RunState& state, Restrict restrict, const char* whyNot) {
+    int channel[2];
+    if (::pipe(channel) != 0) {
+        return {true, "no pipe to a child process", {}};
+    }
+    const pid_t child = ::fork();
+    if (child < 0) {
+        return {true, "cannot start a child process", {}};
+    }
+    if (child == 0) {
+        ::close(channel[0]);
+        std::string report;
+        if (!restrict()) {
+            report = "skip";
+        } else {
+            const Outcome outcome = run(state);
+            report = outcome.done ? "done\n" : "failed\n";
+            for (const std::string& event : outcome.events) {
+                report += event + "\n";
+            }
+        }
+        const char* data = report.data();
+        std::size_t left = report.size();
+        while (left > 0) {
+            const ssize_t put = ::write(channel[1], data, left);
+            if (put <= 0) {
+                break;
+            }
+            data += put;
+            left -= static_cast<std::size_t>(put);
+        }
+        ::_exit(0);
+    }
+    ::close(channel[1]);
+    std::string report;
+    char chunk[512];
+    ssize_t got = 0;
+    while ((got = ::read(channel[0], chunk, sizeof chunk)) > 0) {
+        report.append(chunk, static_cast<std::size_t>(got));
+    }
+    ::close(channel[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    if (report == "skip") {
+        return {true, whyNot, {}};
+    }
+    ChildOutcome result;
+    std::size_t start = 0;
+    bool first = true;
+    for (std::size_t end; (end = report.find('\n', start)) != std::string::npos; start = end + 1) {
+        const std::string line = report.substr(start, end - start);
+        if (first) {
+            result.outcome.done = line == "done";
+            first = false;
+        } else {
+            result.outcome.events.push_back(line);
+        }
+    }
+    return result;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -220,6 +293,32 @@ TEST(RunFaults, FullDiskFailsAfterWriting) {
     EXPECT_EQ(readFile(input), kSortData);
 }
 
+// A disk that fills up part way through a real file: the bytes written until then stay. The
+// file size limit of a child process stands in for the full disk.
+TEST(RunFaults, DiskFillingUpKeepsWhatWasWritten) {
+    const TempDir dir;
+    const std::string input = inputIn(dir);
+    constexpr rlim_t kRoom = 20;
+    dissim::RunState state = settings("2", "3", input, dir.file("out.txt"));
+    const ChildOutcome result = runInChild(
+        state,
+        [] {
+            const rlimit limit{kRoom, kRoom};
+            return ::signal(SIGXFSZ, SIG_IGN) != SIG_ERR && ::setrlimit(RLIMIT_FSIZE, &limit) == 0;
+        },
+        "cannot limit the file size in a child process");
+    if (result.skipped) {
+        GTEST_SKIP() << result.why;
+    }
+    EXPECT_FALSE(result.outcome.done);
+    EXPECT_EQ(result.outcome.events,
+              (std::vector<std::string>{kProcessing, kWriting, kWriting, kFailing, kFailed}));
+    const std::string whole =
+        std::string(kSubject1Block) + std::string(kSubject2Block) + std::string(kCountBlock);
+    EXPECT_EQ(readFile(dir.file("out.txt")), whole.substr(0, kRoom));
+    EXPECT_EQ(readFile(input), kSortData);
+}
+
 // ---------------------------------------------------------------------------------------------
 // The output names the input file, however the path is spelled or linked: the run fails when
 // it opens the output, and the input is never emptied.
@@ -289,74 +388,16 @@ INSTANTIATE_TEST_SUITE_P(RunFaults, SameFileTest, testing::ValuesIn(kSameFiles),
 
 constexpr unsigned kNobody = 65534;
 
-struct ChildOutcome {
-    bool skipped = false;
-    std::string why;
-    Outcome outcome;
-};
-
 ChildOutcome runWithoutPrivileges(dissim::RunState& state) {
     if (::geteuid() != 0) {
         return {false, {}, run(state)};
     }
-    int channel[2];
-    if (::pipe(channel) != 0) {
-        return {true, "no pipe to a child process", {}};
-    }
-    const pid_t child = ::fork();
-    if (child < 0) {
-        return {true, "cannot start a child process", {}};
-    }
-    if (child == 0) {
-        ::close(channel[0]);
-        std::string report;
-        if (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0) {
-            report = "skip";
-        } else {
-            const Outcome outcome = run(state);
-            report = outcome.done ? "done\n" : "failed\n";
-            for (const std::string& event : outcome.events) {
-                report += event + "\n";
-            }
-        }
-        const char* data = report.data();
-        std::size_t left = report.size();
-        while (left > 0) {
-            const ssize_t put = ::write(channel[1], data, left);
-            if (put <= 0) {
-                break;
-            }
-            data += put;
-            left -= static_cast<std::size_t>(put);
-        }
-        ::_exit(0);
-    }
-    ::close(channel[1]);
-    std::string report;
-    char chunk[512];
-    ssize_t got = 0;
-    while ((got = ::read(channel[0], chunk, sizeof chunk)) > 0) {
-        report.append(chunk, static_cast<std::size_t>(got));
-    }
-    ::close(channel[0]);
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    if (report == "skip") {
-        return {true, "root cannot drop to user 65534 here, and root ignores permissions", {}};
-    }
-    ChildOutcome result;
-    std::size_t start = 0;
-    bool first = true;
-    for (std::size_t end; (end = report.find('\n', start)) != std::string::npos; start = end + 1) {
-        const std::string line = report.substr(start, end - start);
-        if (first) {
-            result.outcome.done = line == "done";
-            first = false;
-        } else {
-            result.outcome.events.push_back(line);
-        }
-    }
-    return result;
+    return runInChild(
+        state,
+        [] {
+            return ::setgroups(0, nullptr) == 0 && ::setgid(kNobody) == 0 && ::setuid(kNobody) == 0;
+        },
+        "root cannot drop to user 65534 here, and root ignores permissions");
 }
 
 struct PermissionFault {
