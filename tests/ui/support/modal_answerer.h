@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
 #include <QTest>
@@ -39,8 +40,12 @@ private:
             if (++idlePolls_ > 250) {
                 idlePolls_ = 0;
                 if (auto* modal = qobject_cast<QDialog*>(dialog)) {
-                    qWarning("ModalAnswerer: closing a dialog left open: %s",
-                             qPrintable(dialog->windowTitle()));
+                    QStringList texts;
+                    for (const QLabel* label : dialog->findChildren<QLabel*>()) {
+                        texts << label->text();
+                    }
+                    qWarning("ModalAnswerer: closing a dialog left open: %s: %s",
+                             qPrintable(dialog->windowTitle()), qPrintable(texts.join(" | ")));
                     modal->reject();
                 }
             }
@@ -48,7 +53,18 @@ private:
         }
         idlePolls_ = 0;
         last_ = dialog;
-        actions_[static_cast<std::size_t>(next_++)](*dialog);
+        // Run from the event loop, not inside this timer's own slot: an action may open a
+        // further modal dialog, which this timer must still be able to see.
+        const std::size_t index = static_cast<std::size_t>(next_++);
+        QPointer<QWidget> target = dialog;
+        QMetaObject::invokeMethod(
+            this,
+            [this, index, target] {
+                if (target != nullptr) {
+                    actions_[index](*target);
+                }
+            },
+            Qt::QueuedConnection);
     }
 
     std::vector<Action> actions_;
@@ -67,14 +83,22 @@ inline QLineEdit* textField(QWidget& dialog) {
 }
 
 // Types text into the dialog's field (replacing what is there) and presses Return. In the
-// file dialog the name is set as a whole: typed letter by letter, it opens the completer's
-// popup, which takes the Return.
+// file dialog the name is set as a whole (typed letter by letter, it opens the completer's
+// popup, which takes the Return), and set again should the dialog, once it has read its
+// folder, put the remembered name back over it.
 inline ModalAnswerer::Action typeAndConfirm(const QString& text) {
     return [text](QWidget& dialog) {
         QLineEdit* field = textField(dialog);
         QVERIFY(field != nullptr);
         if (field->objectName() == QLatin1String("fileNameEdit")) {
-            field->setText(text);
+            for (int attempt = 0; attempt < 10; ++attempt) {
+                field->setText(text);
+                QTest::qWait(100);
+                if (field->text() == text) {
+                    break;
+                }
+            }
+            QCOMPARE(field->text(), text);
         } else {
             field->selectAll();
             QTest::keyClick(field, Qt::Key_Backspace);
