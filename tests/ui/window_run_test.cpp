@@ -239,16 +239,17 @@ void WindowRunTest::takesNoInputWhileRunningAndClosesWhenDone() {
     const std::string out = dir.file("matrices.out");
     QCOMPARE(::mkfifo(in.c_str(), 0600), 0);
     WindowFixture f;
-    // Should the test stop early, the waiting run still gets its writer and can end.
-    struct PipeWriterOnExit {
-        std::string path;
-        ~PipeWriterOnExit() {
-            const int fd = ::open(path.c_str(), O_WRONLY | O_NONBLOCK);
+    // The test holds the pipe's writing end (O_RDWR does not wait for a reader), so the run's
+    // reads wait until the codes are written. Closed on every way out, so the run can end.
+    struct PipeWriter {
+        int fd;
+        ~PipeWriter() {
             if (fd >= 0) {
                 ::close(fd);
             }
         }
-    } unblock{in};
+    } writer{::open(in.c_str(), O_RDWR)};
+    QVERIFY(writer.fd >= 0);
     prepare(f, "1", "2", QString::fromStdString(in), QString::fromStdString(out));
     f.window.show();
     f.window.activateWindow();
@@ -281,10 +282,9 @@ void WindowRunTest::takesNoInputWhileRunningAndClosesWhenDone() {
     }
     QCOMPARE(ended.count(), 0);
 
-    const int pipe = ::open(in.c_str(), O_WRONLY);
-    QVERIFY(pipe >= 0);
-    QCOMPARE(::write(pipe, "3 4\n", 4), ssize_t(4));
-    ::close(pipe);
+    QCOMPARE(::write(writer.fd, "3 4\n", 4), ssize_t(4));
+    ::close(writer.fd);
+    writer.fd = -1;
 
     QVERIFY(ended.wait(10000));
     QCOMPARE(ended.first().first().toBool(), true);
