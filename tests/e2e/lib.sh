@@ -187,6 +187,14 @@ program_running() {
     [[ "$state" != Z ]]
 }
 
+# program_windows: the ids of the program's visible top-level windows.
+program_windows() {
+    local id
+    for id in $(xdotool search --onlyvisible --pid "$APP_PID" --name '' 2>/dev/null); do
+        [[ "$id" == "$ROOT_WIN" ]] || echo "$id"
+    done
+}
+
 # focus WINDOW: gives the window the keyboard focus (there is no window manager to do it).
 focus() { timeout 5 xdotool windowfocus --sync "$1" || fail "cannot focus window $1"; }
 
@@ -196,8 +204,8 @@ focus() { timeout 5 xdotool windowfocus --sync "$1" || fail "cannot focus window
 focus_main() {
     focus "$MAIN_WIN"
     local popup
-    for popup in $(xdotool search --onlyvisible --pid "$APP_PID" --name '' 2>/dev/null); do
-        [[ "$popup" == "$MAIN_WIN" || "$popup" == "$ROOT_WIN" ]] && continue
+    for popup in $(program_windows); do
+        [[ "$popup" == "$MAIN_WIN" ]] && continue
         log "closing leftover window $popup with Escape"
         xdotool key --window "$popup" Escape
         focus "$MAIN_WIN"
@@ -298,47 +306,27 @@ exit_with_alt_x() {
     wait_exit 0
 }
 
-# file_dialog_window: the id of the program's visible file dialog (any window of the program
-# other than the main window and the prompts).
-file_dialog_window() {
-    local id
-    for id in $(xdotool search --onlyvisible --pid "$APP_PID" --name '' 2>/dev/null); do
-        [[ "$id" == "$MAIN_WIN" || "$id" == "$ROOT_WIN" ]] && continue
-        local WIDTH=0 HEIGHT=0 X Y SCREEN WINDOW
-        eval "$(xdotool getwindowgeometry --shell "$id")"
-        ((WIDTH > 300 && HEIGHT > 200)) && { echo "$id"; return 0; }
-    done
-    return 1
-}
+# The title of the file dialog that each file button opens.
+declare -A FILE_DIALOG_TITLE=([cmdDataIn]="Open" [cmdDataOut]="Save As")
 
-wait_file_dialog() {
-    local id=""
-    local deadline=$(($(now_ms) + 15000))
-    until id=$(file_dialog_window); do
-        program_running || fail "program ended while waiting for a file dialog"
-        (($(now_ms) < deadline)) || fail "timed out waiting for a file dialog"
-        sleep 0.05
-    done
-    echo "$id"
-}
-
-# choose_file BUTTON PATH: presses the button, types the full path into the file dialog's
+# choose_file BUTTON PATH: presses the button, types the full path into its file dialog's
 # file-name field (replacing whatever it holds) and presses Enter.
 choose_file() {
     focus_main
     click "$1"
-    type_into_file_dialog "$2"
+    type_into_file_dialog "${FILE_DIALOG_TITLE[$1]}" "$2"
 }
 
-# type_into_file_dialog PATH: waits for the file dialog, types the full path into its
-# file-name field (replacing what it holds), presses Enter, and waits for the dialog to close.
+# type_into_file_dialog TITLE PATH: waits for the file dialog with this title, types the full
+# path into its file-name field (replacing what it holds), presses Enter, waits for the dialog
+# to close and gives the main window the focus again.
 type_into_file_dialog() {
     local win
-    win=$(wait_file_dialog)
+    win=$(wait_window "$1")
     focus "$win"
-    log "file dialog: typing \"$1\", Enter"
+    log "\"$1\": typing \"$2\", Enter"
     key ctrl+a
-    type_text "$1"
+    type_text "$2"
     key Return
     wait_gone "$win"
     focus_main
@@ -348,12 +336,7 @@ type_into_file_dialog() {
 cancel_file() {
     focus_main
     click "$1"
-    local win
-    win=$(wait_file_dialog)
-    focus "$win"
-    log "file dialog: Escape"
-    key Escape
-    wait_gone "$win"
+    cancel_window "${FILE_DIALOG_TITLE[$1]}"
     focus_main
 }
 

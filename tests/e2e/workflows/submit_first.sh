@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # "4. Submit" pressed before anything else: the run fails with five bells and creates no file;
-# the window stays usable and a full run afterwards succeeds.
+# the window stays usable and a full run afterwards succeeds. A second "4. Submit" rewrites
+# the output file from its start (here over longer text put into it meanwhile).
 source "$(dirname "$0")/../lib.sh"
 begin
 input="$E2E_TMP/data/sorts.txt"
@@ -20,6 +21,11 @@ screenshot "$E2E_NAME-after-failed-run"
 run_setup 5 12
 choose_file cmdDataIn "$input"
 choose_file cmdDataOut "$output"
+click cmdSubmit
+wait_output "$output" "$E2E_TMP/expected.txt" "$input"
+
+wait_settled
+head -c 100000 /dev/zero | tr '\0' x >"$output"
 click cmdSubmit
 wait_output "$output" "$E2E_TMP/expected.txt" "$input"
 

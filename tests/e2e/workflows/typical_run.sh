@@ -18,10 +18,10 @@ run_setup 5 12
 
 log "Tab, Enter: \"2. Select Input File\""
 key Tab Return
-type_into_file_dialog "$input"
+type_into_file_dialog Open "$input"
 log "Tab, Space: \"3. Select Output File\""
 key Tab space
-type_into_file_dialog "$output"
+type_into_file_dialog "Save As" "$output"
 
 click cmdSubmit
 wait_output "$output" "$E2E_TMP/expected.txt" "$input"
