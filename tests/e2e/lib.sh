@@ -33,11 +33,11 @@ WATCHDOG_PID=""
 APP_PID=""
 APP_EXIT=""
 MAIN_WIN=""
-ROOT_WIN=""
 
 log() { printf '[%s %s] %s\n' "$E2E_NAME" "$(date +%T.%N | cut -c1-12)" "$*" >&2; }
 
 fail() {
+    trap - ERR
     log "FAIL: $*"
     if [[ -n "${DISPLAY:-}" && -n "$E2E_TMP" ]]; then
         mkdir -p "$E2E_ARTIFACTS"
@@ -77,6 +77,7 @@ require_tools() {
 # Ends every process this script started, by its id, and removes the temporary folder.
 cleanup() {
     local status=$?
+    trap - ERR
     set +e
     if [[ -n "$APP_PID" ]] && kill -0 "$APP_PID" 2>/dev/null; then
         log "program still running at the end: stopping it"
@@ -104,6 +105,8 @@ cleanup() {
 begin() {
     : "${DISSIM_PROGRAM:?}" "${BELL_COUNTER:?}" "${E2E_DATA:?}" "${E2E_ARTIFACTS:?}"
     trap cleanup EXIT
+    set -E
+    trap 'fail "command failed at line $LINENO: $BASH_COMMAND"' ERR
     trap 'log "stopped by a signal"; exit 143' TERM INT HUP
     require_tools
     E2E_TMP=$(mktemp -d "${TMPDIR:-/tmp}/dissim-e2e-XXXXXX")
@@ -128,7 +131,6 @@ begin() {
     export DISPLAY=":$(head -n1 "$E2E_TMP/display")"
     unset XAUTHORITY
     log "Xvfb on $DISPLAY"
-    ROOT_WIN=$(printf "%d" "$(xwininfo -root | awk "/Window id:/ {print \$4; exit}")")
 
     "$BELL_COUNTER" "$E2E_TMP/bells" 2>"$E2E_TMP/bells.log" &
     BELLS_PID=$!
@@ -157,11 +159,13 @@ start_program() {
 
 start_dissim() { start_program "$DISSIM_PROGRAM"; }
 
+# (xdotool search needs --all: by default a window matching any one condition is listed.)
+
 # visible_window TITLE: prints the id of the program's visible window with exactly this title.
 visible_window() {
     local pattern
     pattern="^$(printf '%s' "$1" | sed 's/[][\.*^$?+(){}|/]/\\&/g')\$"
-    xdotool search --onlyvisible --pid "$APP_PID" --name "$pattern" 2>/dev/null | tail -n1 | grep .
+    xdotool search --all --onlyvisible --pid "$APP_PID" --name "$pattern" 2>/dev/null | tail -n1 | grep .
 }
 
 # wait_window TITLE: waits for the program's window with this title and prints its id.
@@ -189,27 +193,31 @@ program_running() {
 
 # program_windows: the ids of the program's visible top-level windows.
 program_windows() {
-    local id
-    for id in $(xdotool search --onlyvisible --pid "$APP_PID" --name '' 2>/dev/null); do
-        [[ "$id" == "$ROOT_WIN" ]] || echo "$id"
-    done
+    xdotool search --all --onlyvisible --pid "$APP_PID" --name '' 2>/dev/null || true
 }
 
 # focus WINDOW: gives the window the keyboard focus (there is no window manager to do it).
 focus() { timeout 5 xdotool windowfocus --sync "$1" || fail "cannot focus window $1"; }
 
+# other_windows: the program's visible windows other than the main window.
+other_windows() { program_windows | grep -vx "$MAIN_WIN" || true; }
+no_other_windows() { [[ -z "$(other_windows)" ]]; }
+
 # focus_main: after a dialog closes the X focus is on the root window; hand it back to the
-# main window. A file-name completer popup left mapped after a file dialog would swallow the
+# main window. A file-name completer popup left open after a file dialog would swallow the
 # next click; Escape closes it (and does nothing in the main window).
 focus_main() {
     focus "$MAIN_WIN"
-    local popup
-    for popup in $(program_windows); do
-        [[ "$popup" == "$MAIN_WIN" ]] && continue
-        log "closing leftover window $popup with Escape"
-        xdotool key --window "$popup" Escape
-        focus "$MAIN_WIN"
+    local others id names=""
+    others=$(other_windows)
+    [[ -z "$others" ]] && return 0
+    for id in $others; do
+        names+=" $id \"$(xdotool getwindowname "$id" 2>/dev/null || true)\""
     done
+    log "leftover window(s)$names: Escape"
+    key Escape
+    poll 5 "the leftover windows to close" no_other_windows
+    focus "$MAIN_WIN"
 }
 
 # click BUTTON: a left click at the middle of the named button of the main window.
