@@ -13,6 +13,7 @@ cp "$E2E_DATA/five_subjects_twelve_stimuli.txt" "$input"
 expected_matrices 5 12 "$input" >"$E2E_TMP/expected.txt"
 
 start_dissim
+wait_settled
 screenshot "$E2E_NAME-start"
 run_setup 5 12
 
