@@ -31,7 +31,6 @@ XVFB_PID=""
 BELLS_PID=""
 WATCHDOG_PID=""
 APP_PID=""
-APP_EXIT=""
 MAIN_WIN=""
 
 log() { printf '[%s %s] %s\n' "$E2E_NAME" "$(date +%T.%N | cut -c1-12)" "$*" >&2; }
@@ -79,7 +78,7 @@ cleanup() {
     local status=$?
     trap - ERR
     set +e
-    if [[ -n "$APP_PID" ]] && kill -0 "$APP_PID" 2>/dev/null; then
+    if program_running; then
         log "program still running at the end: stopping it"
         kill -TERM "$APP_PID" 2>/dev/null
         for _ in $(seq 40); do kill -0 "$APP_PID" 2>/dev/null || break; sleep 0.05; done
@@ -299,8 +298,6 @@ wait_exit() {
     poll 15 "the program to end" eval '! program_running'
     local status=0
     wait "$APP_PID" || status=$?
-    APP_EXIT=$status
-    APP_PID_DONE=$APP_PID
     APP_PID=""
     ((status == $1)) || fail "program ended with status $status, expected $1"
     log "program ended with status $status"
