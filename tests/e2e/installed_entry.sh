@@ -4,6 +4,7 @@
 # icon is installed under that name, and its Exec line, run as a launcher would run it (with
 # the prefix's bin folder on PATH), opens the window, which Alt+X closes with status 0.
 # Needs CMAKE_COMMAND and BUILD_DIR besides the variables of lib.sh.
+# shellcheck source=lib.sh
 source "$(dirname "$0")/lib.sh"
 begin
 : "${CMAKE_COMMAND:?}" "${BUILD_DIR:?}"

@@ -14,8 +14,9 @@ set -euo pipefail
 readonly MAIN_TITLE='Dissimilarity Matix Computation'
 readonly SUBJECTS_PROMPT='How many subjects?'
 readonly STIMULI_PROMPT='How many stimuli?'
-readonly E2E_NAME=$(basename "$0" .sh)
-readonly E2E_HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+E2E_NAME=$(basename "$0" .sh)
+E2E_HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+readonly E2E_NAME E2E_HERE
 
 # Left, top, width and height of each button in the window's client area, in pixels.
 declare -A BUTTON_GEOMETRY=(
@@ -127,7 +128,8 @@ begin() {
         3>"$E2E_TMP/display" 2>"$E2E_TMP/xvfb.log" &
     XVFB_PID=$!
     poll 10 "Xvfb to report its display" test -s "$E2E_TMP/display"
-    export DISPLAY=":$(head -n1 "$E2E_TMP/display")"
+    DISPLAY=":$(head -n1 "$E2E_TMP/display")"
+    export DISPLAY
     unset XAUTHORITY
     log "Xvfb on $DISPLAY"
 
@@ -150,9 +152,9 @@ start_program() {
     ) >"$E2E_TMP/program.log" 2>&1 &
     APP_PID=$!
     MAIN_WIN=$(wait_window "$MAIN_TITLE")
-    local WIDTH HEIGHT X Y SCREEN WINDOW
-    eval "$(xdotool getwindowgeometry --shell "$MAIN_WIN")"
-    [[ "${WIDTH}x${HEIGHT}" == 474x424 ]] || fail "main window is ${WIDTH}x${HEIGHT}, not 474x424"
+    local size
+    size=$(xwininfo -id "$MAIN_WIN" | awk '/Width:/ { w = $2 } /Height:/ { h = $2 } END { print w "x" h }')
+    [[ "$size" == 474x424 ]] || fail "the main window is $size, not 474x424"
     log "main window $MAIN_WIN is up"
 }
 

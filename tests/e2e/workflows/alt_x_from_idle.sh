@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Alt+X right after start ends the program with status 0 and creates or changes no file: not
 # in the data folder, nor in the program's home, configuration, cache or runtime folders.
+# shellcheck source=../lib.sh
 source "$(dirname "$0")/../lib.sh"
 begin
 cp "$E2E_DATA/five_subjects_twelve_stimuli.txt" "$E2E_TMP/data/sorts.txt"

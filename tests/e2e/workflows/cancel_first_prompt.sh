@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Cancel on the first prompt of "1. Start Here!" rings three bells and stores nothing; a full
 # run afterwards succeeds.
+# shellcheck source=../lib.sh
 source "$(dirname "$0")/../lib.sh"
 begin
 input="$E2E_TMP/data/sorts.txt"

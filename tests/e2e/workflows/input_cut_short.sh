@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # A sort data file that ends inside the third of five subjects: the output file holds the
 # blocks of the two subjects read in full and nothing after them; five bells.
+# shellcheck source=../lib.sh
 source "$(dirname "$0")/../lib.sh"
 begin
 input="$E2E_TMP/data/cut short.txt"

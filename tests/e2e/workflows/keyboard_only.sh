@@ -4,6 +4,7 @@
 # does nothing. Tab goes 2, 3, 4, Exit, 1: four Tabs reach "1. Start Here!", which Space
 # presses; Escape on its prompt rings three bells. One more Tab returns to
 # "2. Select Input File". Alt+X ends the program with status 0.
+# shellcheck source=../lib.sh
 source "$(dirname "$0")/../lib.sh"
 begin
 only_main_window() { [[ "$(program_windows)" == "$MAIN_WIN" ]]; }

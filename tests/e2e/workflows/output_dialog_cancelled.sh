@@ -2,6 +2,7 @@
 # The save dialog cancelled after an input file was confirmed: the shared dialog still holds
 # the input path, so the output path is the input path. The run must fail with five bells and
 # leave the input file byte for byte as it was.
+# shellcheck source=../lib.sh
 source "$(dirname "$0")/../lib.sh"
 begin
 input="$E2E_TMP/data/sorts.txt"

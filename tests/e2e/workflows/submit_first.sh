@@ -2,6 +2,7 @@
 # "4. Submit" pressed before anything else: the run fails with five bells and creates no file;
 # the window stays usable and a full run afterwards succeeds. A second "4. Submit" rewrites
 # the output file from its start (here over longer text put into it meanwhile).
+# shellcheck source=../lib.sh
 source "$(dirname "$0")/../lib.sh"
 begin
 input="$E2E_TMP/data/sorts.txt"

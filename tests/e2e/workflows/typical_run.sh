@@ -4,6 +4,7 @@
 # byte for byte, no bell rings, and "Exit" ends the program with status 0.
 # The file buttons are pressed from the keyboard here: Tab from "1. Start Here!" reaches
 # "2. Select Input File" (Enter presses it), Tab again "3. Select Output File" (Space).
+# shellcheck source=../lib.sh
 source "$(dirname "$0")/../lib.sh"
 begin
 input="$E2E_TMP/data/sort data/five subjects.txt"
