@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Shared steps of the end-to-end tests: a private X server, the real program, and a person's
 # actions on it through xdotool (clicks at the buttons' laid-out positions, typing into the
 # prompts and file dialogs, Enter, Escape, Alt+X). Sourced by each workflow script.
@@ -39,6 +40,10 @@ log() { printf '[%s %s] %s\n' "$E2E_NAME" "$(date +%T.%N | cut -c1-12)" "$*" >&2
 fail() {
     trap - ERR
     log "FAIL: $*"
+    if [[ -n "$E2E_TMP" && -s "$E2E_TMP/xvfb.log" && -z "${DISPLAY:-}" ]]; then
+        log "Xvfb output:"
+        cat "$E2E_TMP/xvfb.log" >&2
+    fi
     if [[ -n "${DISPLAY:-}" && -n "$E2E_TMP" ]]; then
         mkdir -p "$E2E_ARTIFACTS"
         import -silent -window root "$E2E_ARTIFACTS/$E2E_NAME-failure.png" 2>/dev/null || true
@@ -108,6 +113,7 @@ begin() {
     set -E
     trap 'fail "command failed at line $LINENO: $BASH_COMMAND"' ERR
     trap 'log "stopped by a signal"; exit 143' TERM INT HUP
+    unset DISPLAY WAYLAND_DISPLAY XAUTHORITY # never touch the desktop session ctest runs in
     require_tools
     E2E_TMP=$(mktemp -d "${TMPDIR:-/tmp}/dissim-e2e-XXXXXX")
     mkdir -p "$E2E_TMP/runtime" "$E2E_TMP/home" "$E2E_TMP/data" "$E2E_ARTIFACTS"
@@ -130,7 +136,6 @@ begin() {
     poll 10 "Xvfb to report its display" test -s "$E2E_TMP/display"
     DISPLAY=":$(head -n1 "$E2E_TMP/display")"
     export DISPLAY
-    unset XAUTHORITY
     log "Xvfb on $DISPLAY"
 
     "$BELL_COUNTER" "$E2E_TMP/bells" 2>"$E2E_TMP/bells.log" &
