@@ -34,6 +34,8 @@ public:
     const RunState& runState() const { return state_; }
     const CommonDialog& commonDialog() const { return CommonDialog1; }
     bool isRunning() const { return run_.isRunning(); }
+    // Reports the run's status texts as it sets them, for whoever wants to follow a run.
+    const BackgroundRun& backgroundRun() const { return run_; }
 
 signals:
     // A run started by "4. Submit" has ended and the window takes input again.

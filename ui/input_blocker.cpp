@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QWindow>
 
 namespace dissim::ui {
 namespace {
@@ -51,11 +52,15 @@ void InputBlocker::setActive(bool active) {
 }
 
 bool InputBlocker::eventFilter(QObject* watched, QEvent* event) {
-    if (!active_ || !isUserInput(event->type()) || !watched->isWidgetType()) {
+    if (!active_ || window_ == nullptr || !isUserInput(event->type())) {
         return false;
     }
-    auto* widget = static_cast<QWidget*>(watched);
-    return window_ != nullptr && widget->window() == window_;
+    // Input from the window system reaches the window's QWindow first, before a press moves
+    // the focus; input sent to a control directly is caught at the control.
+    if (watched == window_->windowHandle()) {
+        return true;
+    }
+    return watched->isWidgetType() && static_cast<QWidget*>(watched)->window() == window_;
 }
 
 } // namespace dissim::ui
