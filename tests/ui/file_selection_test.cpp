@@ -78,6 +78,10 @@ void FileSelectionTest::sessions_data() {
         << ""
         << "Input File Undefined "
         << "Output File Undefined";
+    const QString longPath = "/d/" + QString("a folder name ").repeated(12) + "/codes.txt";
+    QTest::newRow("a long path: the label keeps its box")
+        << std::vector<Step>{{"in", longPath}, {"out", longPath}} << longPath << longPath
+        << "Input File = " + longPath << longPath;
     QTest::newRow("names with spaces, markup and non-ASCII letters")
         << std::vector<Step>{{"in", "/d/my data <b>1</b>.txt"}, {"out", "/d/Ergebnisse ä.out"}}
         << "/d/my data <b>1</b>.txt"
@@ -110,6 +114,8 @@ void FileSelectionTest::sessions() {
     QCOMPARE(QFile::decodeName(f.window.runState().outputFile.c_str()), outputFile);
     QCOMPARE(f.text("lblIfileInfo"), inputLabel);
     QCOMPARE(f.text("lblOfileInfo"), outputLabel);
+    QCOMPARE(f.label("lblIfileInfo")->geometry(), QRect(248, 152, 185, 49));
+    QCOMPARE(f.label("lblOfileInfo")->geometry(), QRect(248, 216, 185, 49));
     const int setupBeeps = 3 * int(std::count_if(steps.begin(), steps.end(), [](const Step& s) {
                                return QString(s.button) == "setup";
                            }));

@@ -124,6 +124,10 @@ void RunSetupTest::summaryShowsEachCountFromItsValue_data() {
     QTest::newRow("large stimulus count") << "300"
                                           << "32767"
                                           << "There are  300 subjects and  32767 stimuli.";
+    QTest::newRow("round numbers in plain digits")
+        << "100000"
+        << "1e6"
+        << "There are  100000 subjects and  1000000 stimuli.";
     QTest::newRow("exponent with sign") << "1E+1"
                                         << "2e0"
                                         << "There are  10 subjects and  2 stimuli.";
