@@ -536,9 +536,8 @@ INSTANTIATE_TEST_SUITE_P(RunFaults, StimulusCountTooLargeTest,
                          testing::Values("1000000", "2147483646", "2147483648", "1e10"));
 
 // The largest 32-bit count: 2^31 x 2^31 elements of two bytes in two matrices is exactly 2^64
-// bytes, which the byte count of the arrays must not wrap to a small number. Disabled while it
-// does: the check then passes and the vector's length error ends the process.
-TEST(RunFaults, DISABLED_LargestStimulusCountFailsBeforeOpeningAnyFile) {
+// bytes, which the byte count of the arrays must not wrap to a small number.
+TEST(RunFaults, LargestStimulusCountFailsBeforeOpeningAnyFile) {
     expectFailsBeforeOpeningAnyFile("2147483647");
 }
 
