@@ -7,6 +7,8 @@
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
+    // Lets a desktop match the running window to its menu entry and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("dissimilarity-matrices"));
     dissim::ui::QtTextPrompt prompt;
     dissim::ui::QtBeeper beeper;
     dissim::ui::QtFileDialogBackend fileDialog;
