@@ -139,13 +139,18 @@ std::int64_t CountValue::loopCount() const {
 
 std::string CountValue::displayText() const {
     const double value = exact();
-    char buffer[64];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value));
-    std::string digits(buffer, result.ptr);
     if (value == 0.0) {
-        digits = "0";
+        return " 0"; // also for -0
     }
-    return (value < 0.0 ? "-" : " ") + digits;
+    char buffer[64];
+    // Plain digits for every value a count can sensibly have: the shortest general form
+    // would write 100000 as "1e+05".
+    const auto format =
+        std::fabs(value) < 1e15 ? std::chars_format::fixed : std::chars_format::general;
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value), format);
+    std::string text(1, value < 0.0 ? '-' : ' ');
+    text.append(buffer, result.ptr);
+    return text;
 }
 
 } // namespace dissim

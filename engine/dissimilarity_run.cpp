@@ -10,7 +10,8 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
+#include <exception>
+#include <limits>
 #include <new>
 #include <optional>
 #include <vector>
@@ -48,7 +49,8 @@ void sizeArrays(RunState& state) {
         state.subjectMatrix.resize(dim);
         state.countMatrix.resize(dim);
         state.groupCodes.assign(dim, 0);
-    } catch (const std::bad_alloc&) {
+    } catch (const std::exception&) {
+        // Resizing throws only when the memory cannot be had (bad_alloc, length_error).
         throw RunError("the stimulus count " + std::to_string(n) +
                        " needs more memory for its matrices than is free (" + gigabytes(needed) +
                        ")");
@@ -65,7 +67,14 @@ RunResult fail(RunObserver& observer, std::string description) {
 
 std::uint64_t arrayBytesFor(std::int32_t n) {
     const auto dim = static_cast<std::uint64_t>(n) + 1;
-    return 2 * dim * dim * sizeof(std::int16_t) + dim * sizeof(std::int16_t);
+    const std::uint64_t elements = dim * dim; // at most 2^62: no wrap
+    const std::uint64_t codesBytes = dim * sizeof(std::int16_t);
+    constexpr std::uint64_t most = std::numeric_limits<std::uint64_t>::max();
+    // The largest counts need more bytes than 64 bits can count: as good as infinitely many.
+    if (elements > (most - codesBytes) / (2 * sizeof(std::int16_t))) {
+        return most;
+    }
+    return elements * 2 * sizeof(std::int16_t) + codesBytes;
 }
 
 RunResult runDissimilarity(RunState& state, RunObserver& observer) {

@@ -19,21 +19,47 @@ std::string quoted(const std::string& path) {
     return "\"" + path + "\"";
 }
 
+// Opens path without waiting for the other end of a named pipe: a pipe with no process at its
+// other end would otherwise hold the open, and the window with it, for ever. Such an input
+// then reads as empty and such an output fails to open. Once open, the descriptor waits as
+// usual on reads and writes. Returns -1 with errno set on failure.
+int openWithoutWaiting(const std::string& path, int flags, mode_t mode = 0) {
+    int fd = -1;
+    do {
+        fd = ::open(path.c_str(), flags | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, mode);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) {
+        return -1;
+    }
+    const int status = ::fcntl(fd, F_GETFL);
+    if (status < 0 || ::fcntl(fd, F_SETFL, status & ~O_NONBLOCK) != 0) {
+        const int error = errno;
+        ::close(fd);
+        errno = error;
+        return -1;
+    }
+    return fd;
+}
+
 } // namespace
 
 InputFile::InputFile(const std::string& path) : path_(path) {
     if (path.empty()) {
         throw RunError("no input file has been chosen");
     }
-    do {
-        fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    } while (fd_ < 0 && errno == EINTR);
+    fd_ = openWithoutWaiting(path, O_RDONLY);
     if (fd_ < 0) {
         throw RunError("the input file " + quoted(path) +
                        " cannot be opened: " + systemReason(errno));
     }
     struct stat st {};
-    if (::fstat(fd_, &st) != 0 || S_ISDIR(st.st_mode)) {
+    if (::fstat(fd_, &st) != 0) {
+        const int error = errno;
+        close();
+        throw RunError("the input file " + quoted(path) + " cannot be examined: " +
+                       systemReason(error));
+    }
+    if (S_ISDIR(st.st_mode)) {
         close();
         throw RunError("the input file " + quoted(path) + " is a folder, not a file");
     }
@@ -80,9 +106,7 @@ OutputFile::OutputFile(const std::string& path, const InputFile& input) : path_(
     }
     // Opened without O_TRUNC: the file may turn out to be the input file, which must not be
     // emptied. Only after comparing identities is it truncated.
-    do {
-        fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
-    } while (fd_ < 0 && errno == EINTR);
+    fd_ = openWithoutWaiting(path, O_WRONLY | O_CREAT, 0666);
     if (fd_ < 0) {
         throw RunError("the output file " + quoted(path) +
                        " cannot be opened for writing: " + systemReason(errno));

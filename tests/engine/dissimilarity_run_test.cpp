@@ -203,55 +203,6 @@ TEST(Run, SizingFailureOpensNoFile) {
     EXPECT_FALSE(std::filesystem::exists(dir.file("matrices.txt")));
 }
 
-struct SameFileCase {
-    const char* name;
-    // Makes the output path for an input file at `input` in `dir`.
-    std::string (*outputFor)(const testsupport::TempDir& dir, const std::string& input);
-};
-
-class SameFile : public testing::TestWithParam<SameFileCase> {};
-
-TEST_P(SameFile, FailsAndLeavesTheInputUntouched) {
-    testsupport::TempDir dir;
-    const std::string input = dir.file("sort.txt");
-    const std::string bytes = "1 1 2\n5,6,6\n";
-    testsupport::writeFile(input, bytes);
-    dissim::RunState state;
-    state.numSubjects = dissim::CountValue("2");
-    state.numStimuli = dissim::CountValue("3");
-    state.inputFile = input;
-    state.outputFile = GetParam().outputFor(dir, input);
-    testsupport::RecordingObserver observer;
-    const dissim::RunResult result = dissim::runDissimilarity(state, observer);
-    EXPECT_FALSE(result.done);
-    EXPECT_NE(result.description.find("is the input file"), std::string::npos)
-        << result.description;
-    EXPECT_EQ(observer.statuses, statuses({kFailed}));
-    EXPECT_EQ(testsupport::readFile(input), bytes);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Table, SameFile,
-    testing::Values(SameFileCase{"samePath", [](const testsupport::TempDir&,
-                                                const std::string& in) { return in; }},
-                    SameFileCase{"otherSpelling",
-                                 [](const testsupport::TempDir& dir, const std::string&) {
-                                     return (dir.path() / "." / ".." / dir.path().filename() /
-                                             "sort.txt")
-                                         .string();
-                                 }},
-                    SameFileCase{"symbolicLink",
-                                 [](const testsupport::TempDir& dir, const std::string& in) {
-                                     std::filesystem::create_symlink(in, dir.file("link.txt"));
-                                     return dir.file("link.txt");
-                                 }},
-                    SameFileCase{"hardLink",
-                                 [](const testsupport::TempDir& dir, const std::string& in) {
-                                     std::filesystem::create_hard_link(in, dir.file("hard.txt"));
-                                     return dir.file("hard.txt");
-                                 }}),
-    [](const auto& info) { return std::string(info.param.name); });
-
 TEST(Run, AFullDiskFailsAndIsNeverReportedDone) {
     testsupport::TempDir dir;
     testsupport::writeFile(dir.file("sort.txt"), "1 1 2\n5,6,6\n");

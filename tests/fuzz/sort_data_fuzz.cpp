@@ -1,0 +1,344 @@
+// Fuzz target: arbitrary bytes as the sort data file of a whole run.
+//
+// The first byte chooses the subject and stimulus counts (as typed text, from small tables
+// that include fractions, negatives and non-numbers), the second where the reader's buffer
+// boundary falls for the reader check below; the rest is the file. The file and the matrix
+// file live in memory files reached by path, so the run opens them as it would any other file.
+//
+// Whatever the bytes, the run must end (done, or failed through its failure path) without a
+// crash, a sanitizer report or an exception leaving it, and:
+//  - the input file is byte for byte unchanged;
+//  - the statuses are "Processing...", one "Writing output matrices..." per subject block,
+//    then "Done!..." or, after exactly one failure report, the failure text;
+//  - the matrix file holds exactly one well-formed block per subject written (plus the count
+//    block when done), and nothing else; a run that failed before opening its files left the
+//    matrix file alone;
+//  - every subject block is a 0/1 matrix of a grouping (same group is an equivalence), and
+//    the count block is the rounded subject count minus the subjects who grouped each pair.
+//
+// Then the reader alone reads the same file code by code and is compared with a plain reading
+// of the whole text at once: the same codes, and a failure at the same code and line. It does
+// so again with leading spaces that end its fixed buffer at a chosen byte of the text, which
+// checks its handling of a boundary anywhere in an item, a separator or a line end.
+
+#include "count_value.h"
+#include "dissimilarity_run.h"
+#include "files.h"
+#include "run_error.h"
+#include "run_state.h"
+#include "sort_data_reader.h"
+
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace {
+
+constexpr const char* kSubjectCounts[16] = {"",    "0",  "1",   "2", "3",   "4", "5", "2.5",
+                                            "3.5", "-1", "1e0", "x", "0.4", "6", "7", "+8"};
+constexpr const char* kStimulusCounts[16] = {"",  "0", "1",  "2",  "3",   "4",  "5", "6",
+                                             "7", "8", "12", "16", "2.5", "-2", "y", "1.5e1"};
+constexpr std::size_t kReaderBuffer = 64 * 1024;
+constexpr std::string_view kUntouched = "matrix file before the run";
+
+[[noreturn]] void finding(const char* what) {
+    std::fprintf(stderr, "FINDING: %s\n", what);
+    std::abort();
+}
+
+void check(bool ok, const char* what) {
+    if (!ok) {
+        finding(what);
+    }
+}
+
+int memoryFile(const char* name) {
+    const int fd = ::memfd_create(name, 0);
+    if (fd < 0) {
+        std::perror("memfd_create");
+        std::exit(1);
+    }
+    return fd;
+}
+
+void setContents(int fd, std::string_view bytes) {
+    if (::ftruncate(fd, 0) != 0 ||
+        ::pwrite(fd, bytes.data(), bytes.size(), 0) != static_cast<ssize_t>(bytes.size())) {
+        std::perror("memory file");
+        std::exit(1);
+    }
+}
+
+std::string contents(int fd) {
+    std::string bytes;
+    char chunk[65536];
+    off_t offset = 0;
+    for (;;) {
+        const ssize_t got = ::pread(fd, chunk, sizeof chunk, offset);
+        if (got <= 0) {
+            return bytes;
+        }
+        bytes.append(chunk, static_cast<std::size_t>(got));
+        offset += got;
+    }
+}
+
+struct Recorder : dissim::RunObserver {
+    std::vector<std::string> statuses;
+    int failures = 0;
+    void statusChanged(std::string_view text) override { statuses.emplace_back(text); }
+    void runFailing(std::string_view) override {
+        check(statuses.empty() || statuses.back() != dissim::kStatusFailed,
+              "failure reported after the failure text");
+        ++failures;
+    }
+};
+
+// Parses one block of rows lines at pos; fills m (rows x rows, lower triangle) or returns false.
+bool parseBlock(std::string_view out, std::size_t& pos, std::int64_t rows,
+                std::vector<std::vector<int>>& m) {
+    m.assign(static_cast<std::size_t>(rows), {});
+    for (std::int64_t r = 0; r < rows; ++r) {
+        if (pos >= out.size() || out[pos] != ' ') {
+            return false;
+        }
+        ++pos;
+        for (std::int64_t c = 0; c <= r; ++c) {
+            if (pos >= out.size() || (out[pos] != ' ' && out[pos] != '-')) {
+                return false;
+            }
+            const bool negative = out[pos++] == '-';
+            int value = 0;
+            int digits = 0;
+            while (pos < out.size() && out[pos] >= '0' && out[pos] <= '9') {
+                value = value * 10 + (out[pos++] - '0');
+                ++digits;
+            }
+            if (digits == 0 || digits > 5 || (digits > 1 && out[pos - digits] == '0') ||
+                pos >= out.size() || out[pos] != ' ' || (negative && value == 0)) {
+                return false;
+            }
+            ++pos;
+            m[static_cast<std::size_t>(r)].push_back(negative ? -value : value);
+        }
+        if (m[static_cast<std::size_t>(r)].back() != 0 || out.substr(pos, 2) != "\r\n") {
+            return false;
+        }
+        pos += 2;
+    }
+    return true;
+}
+
+int memoryInput = -1;
+int memoryOutput = -1;
+
+// The codes of a sort data file read from the text as a whole, up to maxCodes, and where the
+// reading failed: at the code after the last one read, on errorLine.
+struct PlainReading {
+    std::vector<std::int16_t> codes;
+    bool failed = false;
+    std::int64_t errorLine = 0;
+};
+
+bool endsItem(char c) {
+    return c == ' ' || c == '\t' || c == ',' || c == '\r' || c == '\n';
+}
+
+PlainReading readPlainly(std::string_view t, std::size_t maxCodes) {
+    constexpr std::size_t kMaxItem = 4096;
+    PlainReading r;
+    const auto fail = [&r](std::int64_t line) {
+        r.failed = true;
+        r.errorLine = line;
+        return r;
+    };
+    const std::size_t start = t.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0;
+    std::size_t p = start;
+    std::int64_t line = 1;
+    bool commaEndsItem = false;
+    while (r.codes.size() < maxCodes) {
+        for (;;) {
+            if (p == t.size()) {
+                return fail(line);
+            }
+            const char c = t[p];
+            if (c == '\r' || c == '\n') {
+                // CR LF is one line end; a CR or an LF alone is one too.
+                if (c == '\r' || p == start || t[p - 1] != '\r') {
+                    ++line;
+                }
+                commaEndsItem = false;
+            } else if (c == ',') {
+                if (!commaEndsItem) {
+                    return fail(line);
+                }
+                commaEndsItem = false;
+            } else if (c != ' ' && c != '\t') {
+                break;
+            }
+            ++p;
+        }
+        const std::int64_t itemLine = line;
+        std::string item;
+        if (t[p] == '"') {
+            for (++p;; ++p) {
+                if (p == t.size() || t[p] == '\r' || t[p] == '\n') {
+                    return fail(itemLine);
+                }
+                if (t[p] == '"') {
+                    ++p;
+                    if (p < t.size() && !endsItem(t[p])) {
+                        return fail(itemLine);
+                    }
+                    break;
+                }
+                if (item.size() == kMaxItem) {
+                    return fail(itemLine);
+                }
+                item += t[p];
+            }
+        } else {
+            for (; p < t.size() && !endsItem(t[p]); ++p) {
+                if (item.size() == kMaxItem) {
+                    return fail(itemLine);
+                }
+                item += t[p];
+            }
+        }
+        commaEndsItem = true;
+        const dissim::ParsedCode parsed = dissim::parseGroupCode(item);
+        if (parsed.error != nullptr) {
+            return fail(itemLine);
+        }
+        r.codes.push_back(parsed.code);
+    }
+    return r;
+}
+
+void compareWithPlainReading(const std::string& path, std::string_view text) {
+    constexpr std::size_t kMaxCodes = 4096;
+    const PlainReading expected = readPlainly(text, kMaxCodes);
+    dissim::InputFile file(path);
+    dissim::SortDataReader reader(file);
+    for (std::size_t k = 0; k < kMaxCodes; ++k) {
+        std::int16_t code = 0;
+        try {
+            code = reader.readCode(1, static_cast<std::int64_t>(k) + 1);
+        } catch (const dissim::RunError& error) {
+            check(expected.failed && k == expected.codes.size(),
+                  "the reader failed where a plain reading does not");
+            const std::string_view what = error.what();
+            const auto at = what.find(", line ");
+            check(at != std::string_view::npos &&
+                      std::strtoll(what.data() + at + 7, nullptr, 10) == expected.errorLine,
+                  "the reader names another line than a plain reading");
+            check(reader.codesRead() == static_cast<std::int64_t>(k), "codesRead is wrong");
+            return;
+        }
+        check(k < expected.codes.size(), "the reader read a code where a plain reading fails");
+        check(code == expected.codes[k], "the reader read another code than a plain reading");
+    }
+    check(!expected.failed, "the reader read more codes than a plain reading");
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size < 2) {
+        return 0;
+    }
+    if (memoryInput < 0) {
+        memoryInput = memoryFile("sort-data");
+        memoryOutput = memoryFile("matrix-file");
+    }
+    const std::uint8_t counts = data[0];
+    const std::uint8_t layout = data[1];
+    const std::string file(reinterpret_cast<const char*>(data) + 2, size - 2);
+    setContents(memoryInput, file);
+    setContents(memoryOutput, kUntouched);
+
+    dissim::RunState state;
+    state.numSubjects = dissim::CountValue(kSubjectCounts[counts & 0x0f]);
+    state.numStimuli = dissim::CountValue(kStimulusCounts[counts >> 4]);
+    state.inputFile = "/proc/self/fd/" + std::to_string(memoryInput);
+    state.outputFile = "/proc/self/fd/" + std::to_string(memoryOutput);
+
+    Recorder recorder;
+    const dissim::RunResult result = dissim::runDissimilarity(state, recorder);
+
+    check(contents(memoryInput) == file, "the input file changed");
+    compareWithPlainReading(state.inputFile, file);
+    if (layout & 0x80) {
+        // Leading spaces that make the reader's first buffer end (layout & 0x7f) bytes into
+        // the fuzzed text. A whole run over 64 kB costs several ordinary ones; the reader alone
+        // is all that the boundary concerns.
+        const std::string padded = std::string(kReaderBuffer - (layout & 0x7f), ' ') + file;
+        setContents(memoryInput, padded);
+        compareWithPlainReading(state.inputFile, padded);
+    }
+    const std::vector<std::string>& st = recorder.statuses;
+    check(!st.empty(), "no status was set");
+    check(st.back() == (result.done ? dissim::kStatusDone : dissim::kStatusFailed),
+          "the last status does not match the result");
+    check(recorder.failures == (result.done ? 0 : 1), "failure reported other than once");
+    check(result.done == result.description.empty(), "description does not match the result");
+    const std::string output = contents(memoryOutput);
+    if (st.front() != dissim::kStatusProcessing) {
+        check(!result.done && st.size() == 1, "statuses before the files were open");
+        check(output == kUntouched, "a run that failed before opening its files wrote");
+        return 0;
+    }
+    std::size_t written = 0;
+    for (std::size_t i = 1; i + 1 < st.size(); ++i) {
+        check(st[i] == dissim::kStatusWriting, "unexpected status in the middle of a run");
+        ++written;
+    }
+
+    // The counts as the run converts them; both are valid numbers once the run got this far
+    // with at least one subject block, or with a count block.
+    const std::int64_t n = state.numStimuli.loopCount();
+    const std::int64_t rows = std::max<std::int64_t>(n, 1);
+    std::size_t pos = 0;
+    std::vector<std::vector<int>> block;
+    std::vector<std::vector<int>> together(static_cast<std::size_t>(rows),
+                                           std::vector<int>(static_cast<std::size_t>(rows), 0));
+    for (std::size_t s = 0; s < written; ++s) {
+        check(parseBlock(output, pos, rows, block), "a subject block is malformed");
+        for (std::int64_t i = 0; i < rows; ++i) {
+            for (std::int64_t j = 0; j < i; ++j) {
+                const int v = block[static_cast<std::size_t>(i)][static_cast<std::size_t>(j)];
+                check(v == 0 || v == 1, "a subject entry is not 0 or 1");
+                together[static_cast<std::size_t>(i)][static_cast<std::size_t>(j)] += v == 0;
+                // Same group is transitive: i~j and j~k give i~k.
+                for (std::int64_t k = 0; k < j; ++k) {
+                    const int jk = block[static_cast<std::size_t>(j)][static_cast<std::size_t>(k)];
+                    const int ik = block[static_cast<std::size_t>(i)][static_cast<std::size_t>(k)];
+                    check(!(v == 0 && jk == 0) || ik == 0, "a subject block is not a grouping");
+                }
+            }
+        }
+    }
+    if (result.done) {
+        check(written == static_cast<std::size_t>(state.numSubjects.loopCount()),
+              "a finished run wrote the wrong number of subject blocks");
+        check(parseBlock(output, pos, rows, block), "the count block is malformed");
+        const int start = n >= 1 ? state.numSubjects.toInt16() : 0;
+        for (std::int64_t i = 1; i < n; ++i) {
+            for (std::int64_t j = 0; j < i; ++j) {
+                check(block[static_cast<std::size_t>(i)][static_cast<std::size_t>(j)] ==
+                          start -
+                              together[static_cast<std::size_t>(i)][static_cast<std::size_t>(j)],
+                      "a count entry is wrong");
+            }
+        }
+    }
+    check(pos == output.size(), "the matrix file holds more than whole blocks");
+    return 0;
+}

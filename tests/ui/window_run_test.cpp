@@ -1,0 +1,296 @@
+// "4. Submit" through the window on real files: the status texts as the run sets them, the
+// bytes written, the failure path, and the window taking no input while a run goes.
+
+#include "offscreen_test_main.h"
+#include "temp_dir.h"
+#include "window_fixture.h"
+
+#include <QDir>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+using testsupport::TempDir;
+using testsupport::WindowFixture;
+
+namespace {
+
+const QString kProcessing = QStringLiteral("Processing...");
+const QString kWriting = QStringLiteral("Writing output matrices...");
+const QString kDone = QStringLiteral("Done!  Press Button 1 for another Run, or Exit to quit!");
+const QString kFailed =
+    QStringLiteral("Problem with your data entry or files! Check them and try again!");
+
+// Files of this process open under a folder (the run must leave none open).
+int openFilesUnder(const std::filesystem::path& folder) {
+    int count = 0;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
+        std::error_code error;
+        const auto target = std::filesystem::read_symlink(entry.path(), error);
+        if (!error && target.string().rfind(folder.string(), 0) == 0) {
+            ++count;
+        }
+    }
+    return count;
+}
+
+// Sets up a run through the window's own buttons; the scripted seams give the answers.
+void prepare(WindowFixture& f, const QString& subjects, const QString& stimuli,
+             const QString& input, const QString& output) {
+    f.prompt.answers = {subjects, stimuli};
+    f.click("cmdSubsStim");
+    f.files.confirm(input);
+    f.click("cmdDataIn");
+    if (output.isNull()) {
+        f.files.cancel();
+    } else {
+        f.files.confirm(output);
+    }
+    f.click("cmdDataOut");
+    f.beeper.count = 0;
+}
+
+// Presses "4. Submit" and waits for the run to end; returns the status texts the label showed.
+QStringList submit(WindowFixture& f) {
+    QStringList shown;
+    QLabel* status = f.label("lblStatus");
+    // Connected after the window's own handler: sees the label as each status left it.
+    auto connection =
+        QObject::connect(&f.window.backgroundRun(), &dissim::ui::BackgroundRun::statusChanged,
+                         &f.window, [&] { shown << status->text(); });
+    QSignalSpy ended(&f.window, &dissim::ui::frmVorlan4::runEnded);
+    f.click("cmdSubmit");
+    if (!ended.wait(10000)) {
+        qWarning("the run did not end");
+    }
+    QObject::disconnect(connection);
+    return shown;
+}
+
+} // namespace
+
+class WindowRunTest : public QObject {
+    Q_OBJECT
+private slots:
+    void completeRuns_data();
+    void completeRuns();
+    void failures_data();
+    void failures();
+    void sameFileTwiceLeavesTheInputUntouched();
+    void nextRunClearsTheFailureNote();
+    void takesNoInputWhileRunningAndClosesWhenDone();
+};
+
+void WindowRunTest::completeRuns_data() {
+    QTest::addColumn<QString>("subjects");
+    QTest::addColumn<QString>("stimuli");
+    QTest::addColumn<QByteArray>("input");
+    QTest::addColumn<QByteArray>("output");
+    QTest::newRow("two subjects, three stimuli") << "2"
+                                                 << "3" << QByteArray("1 1 2\n5,6,6\n")
+                                                 << QByteArray("  0 \r\n  0  0 \r\n  1  1  0 \r\n"
+                                                               "  0 \r\n  1  0 \r\n  1  0  0 \r\n"
+                                                               "  0 \r\n  1  0 \r\n  2  1  0 \r\n");
+    QTest::newRow("one stimulus: nothing compared")
+        << "3"
+        << "1" << QByteArray("7\n8\n9\n") << QByteArray("  0 \r\n  0 \r\n  0 \r\n  0 \r\n");
+    QTest::newRow("all codes equal lower every count")
+        << "1"
+        << "2" << QByteArray("4 4") << QByteArray("  0 \r\n  0  0 \r\n  0 \r\n  0  0 \r\n");
+    QTest::newRow("counts typed with zeros and spaces")
+        << "002"
+        << " 2 " << QByteArray("1 2\r\n1 1\r\n")
+        << QByteArray("  0 \r\n  1  0 \r\n  0 \r\n  0  0 \r\n  0 \r\n  1  0 \r\n");
+}
+
+void WindowRunTest::completeRuns() {
+    QFETCH(QString, subjects);
+    QFETCH(QString, stimuli);
+    QFETCH(QByteArray, input);
+    QFETCH(QByteArray, output);
+    TempDir dir;
+    const std::string in = dir.file("codes.txt");
+    const std::string out = dir.file("matrices.out");
+    testsupport::writeFile(in, input.toStdString());
+    testsupport::writeFile(out, "old contents that the run replaces, longer than its output");
+    WindowFixture f;
+    prepare(f, subjects, stimuli, QString::fromStdString(in), QString::fromStdString(out));
+
+    const QStringList shown = submit(f);
+
+    QStringList expected = {kProcessing};
+    for (int s = 0; s < subjects.trimmed().toInt(); ++s) {
+        expected << kWriting;
+    }
+    expected << kDone;
+    QCOMPARE(shown, expected);
+    QCOMPARE(f.text("lblStatus"), kDone);
+    QCOMPARE(f.label("lblStatus")->toolTip(), QString());
+    QCOMPARE(f.beeper.count, 0);
+    QCOMPARE(QByteArray::fromStdString(testsupport::readFile(out)), output);
+    QCOMPARE(QByteArray::fromStdString(testsupport::readFile(in)), input);
+    QCOMPARE(openFilesUnder(dir.path()), 0);
+
+    // Pressed again with nothing changed, the same run rewrites the same file.
+    testsupport::writeFile(out, "something else");
+    QCOMPARE(submit(f).last(), kDone);
+    QCOMPARE(QByteArray::fromStdString(testsupport::readFile(out)), output);
+}
+
+void WindowRunTest::failures_data() {
+    QTest::addColumn<QString>("subjects");
+    QTest::addColumn<QString>("stimuli");
+    QTest::addColumn<QByteArray>("input"); // null: no input file at all
+    QTest::addColumn<QByteArray>("output");
+    QTest::addColumn<QString>("described"); // a piece of the tooltip
+    QTest::newRow("input file missing") << "1"
+                                        << "2" << QByteArray() << QByteArray() << "input file";
+    QTest::newRow("data ends early: the complete subjects stay")
+        << "2"
+        << "2" << QByteArray("1 2\n3\n") << QByteArray("  0 \r\n  1  0 \r\n") << "subject 2";
+    QTest::newRow("a letter among the codes")
+        << "1"
+        << "2" << QByteArray("1 x\n") << QByteArray() << "subject 1";
+    QTest::newRow("more stimuli than memory")
+        << "1"
+        << "1e9" << QByteArray("1\n") << QByteArray() << "memory";
+    QTest::newRow("more subjects than a count holds")
+        << "40000"
+        << "1" << QByteArray("1\n") << QByteArray() << "32767";
+}
+
+void WindowRunTest::failures() {
+    QFETCH(QString, subjects);
+    QFETCH(QString, stimuli);
+    QFETCH(QByteArray, input);
+    QFETCH(QByteArray, output);
+    QFETCH(QString, described);
+    TempDir dir;
+    const std::string in = dir.file("codes.txt");
+    const std::string out = dir.file("matrices.out");
+    if (!input.isNull()) {
+        testsupport::writeFile(in, input.toStdString());
+    }
+    WindowFixture f;
+    prepare(f, subjects, stimuli, QString::fromStdString(in), QString::fromStdString(out));
+
+    const QStringList shown = submit(f);
+
+    QCOMPARE(f.beeper.count, 5);
+    QCOMPARE(shown.last(), kFailed);
+    QCOMPARE(f.text("lblStatus"), kFailed);
+    QLabel* status = f.label("lblStatus");
+    QVERIFY2(status->toolTip().contains(described), qPrintable(status->toolTip()));
+    QCOMPARE(status->accessibleDescription(), status->toolTip());
+    QCOMPARE(openFilesUnder(dir.path()), 0);
+    if (std::filesystem::exists(out)) {
+        QCOMPARE(QByteArray::fromStdString(testsupport::readFile(out)), output);
+    }
+    // The window is idle again and takes the next press.
+    QVERIFY(!f.window.isRunning());
+    f.prompt.asked.clear();
+    f.click("cmdSubsStim");
+    QCOMPARE(int(f.prompt.asked.size()), 1);
+}
+
+void WindowRunTest::sameFileTwiceLeavesTheInputUntouched() {
+    TempDir dir;
+    const std::string in = dir.file("codes.txt");
+    const std::string codes = "1 1 2\n5,6,6\n";
+    testsupport::writeFile(in, codes);
+    WindowFixture f;
+    // The save dialog is cancelled: the shared dialog still holds the input file's name.
+    prepare(f, "2", "3", QString::fromStdString(in), QString());
+    QCOMPARE(f.window.runState().outputFile, in);
+
+    submit(f);
+
+    QCOMPARE(f.beeper.count, 5);
+    QCOMPARE(f.text("lblStatus"), kFailed);
+    QCOMPARE(testsupport::readFile(in), codes);
+    QCOMPARE(openFilesUnder(dir.path()), 0);
+}
+
+void WindowRunTest::nextRunClearsTheFailureNote() {
+    TempDir dir;
+    const std::string in = dir.file("codes.txt");
+    const std::string out = dir.file("matrices.out");
+    WindowFixture f;
+    prepare(f, "1", "2", QString::fromStdString(in), QString::fromStdString(out));
+    submit(f);
+    QVERIFY(!f.label("lblStatus")->toolTip().isEmpty());
+
+    testsupport::writeFile(in, "1 2");
+    submit(f);
+    QCOMPARE(f.text("lblStatus"), kDone);
+    QCOMPARE(f.label("lblStatus")->toolTip(), QString());
+    QCOMPARE(f.label("lblStatus")->accessibleDescription(), QString());
+}
+
+void WindowRunTest::takesNoInputWhileRunningAndClosesWhenDone() {
+    TempDir dir;
+    // A named pipe as the input file: the run waits on it until the test writes the codes.
+    const std::string in = dir.file("codes.fifo");
+    const std::string out = dir.file("matrices.out");
+    QCOMPARE(::mkfifo(in.c_str(), 0600), 0);
+    WindowFixture f;
+    // The test holds the pipe's writing end (O_RDWR does not wait for a reader), so the run's
+    // reads wait until the codes are written. Closed on every way out, so the run can end.
+    struct PipeWriter {
+        int fd;
+        ~PipeWriter() {
+            if (fd >= 0) {
+                ::close(fd);
+            }
+        }
+    } writer{::open(in.c_str(), O_RDWR)};
+    QVERIFY(writer.fd >= 0);
+    prepare(f, "1", "2", QString::fromStdString(in), QString::fromStdString(out));
+    f.window.show();
+    f.window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&f.window));
+    QSignalSpy ended(&f.window, &dissim::ui::frmVorlan4::runEnded);
+    f.button("cmdSubmit")->setFocus();
+    QTest::keyClick(f.button("cmdSubmit"), Qt::Key_Space);
+    QVERIFY(f.window.isRunning());
+
+    // Every way of pressing a button is swallowed; the buttons look as they did.
+    f.prompt.asked.clear();
+    f.files.requests.clear();
+    for (const char* name : {"cmdSubsStim", "cmdDataIn"}) {
+        // Through the window system, as a real click comes.
+        const QPoint centre = f.button(name)->geometry().center();
+        QTest::mouseClick(f.window.windowHandle(), Qt::LeftButton, {}, centre);
+    }
+    QTest::keyClick(f.button("cmdSubmit"), Qt::Key_Tab);
+    QTest::keyClick(f.button("cmdSubmit"), Qt::Key_Return);
+    QTest::keyClick(f.button("cmdSubmit"), Qt::Key_X, Qt::AltModifier);
+    f.window.close(); // put off until the run has ended
+    QTest::qWait(300);
+    QVERIFY(f.prompt.asked.empty());
+    QVERIFY(f.files.requests.empty());
+    QVERIFY(f.window.isVisible());
+    QVERIFY(f.window.isRunning());
+    QCOMPARE(QApplication::focusWidget(), f.button("cmdSubmit"));
+    for (const char* name : {"cmdSubsStim", "cmdDataIn", "cmdDataOut", "cmdSubmit", "cmdExit"}) {
+        QVERIFY(f.button(name)->isEnabled());
+    }
+    QCOMPARE(ended.count(), 0);
+
+    QCOMPARE(::write(writer.fd, "3 4\n", 4), ssize_t(4));
+    ::close(writer.fd);
+    writer.fd = -1;
+
+    QVERIFY(ended.wait(10000));
+    QCOMPARE(ended.first().first().toBool(), true);
+    QCOMPARE(testsupport::readFile(out), std::string("  0 \r\n  1  0 \r\n  0 \r\n  1  0 \r\n"));
+    QTRY_VERIFY(!f.window.isVisible());
+}
+
+DISSIM_OFFSCREEN_TEST_MAIN(WindowRunTest)
+#include "window_run_test.moc"

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "file_dialog_backend.h"
+
+#include <QString>
+
+#include <vector>
+
+namespace dissim::ui {
+
+// The window's one file dialog, shared by the input and the output file selection. It keeps,
+// for the life of the window, the file name last confirmed in either mode, its filter list
+// and the filter index. A cancelled dialog changes nothing and is no failure.
+class CommonDialog {
+public:
+    explicit CommonDialog(FileDialogBackend& backend) : backend_(backend) {}
+
+    // "description|pattern|description|pattern|": pairs of parts, each ended by a bar. The
+    // bar at the very end adds no entry. Throws std::invalid_argument when a description has
+    // no pattern.
+    void setFilter(const QString& filterText);
+    // 1-based: the filter entry selected when the dialog opens. Outside the list, the first.
+    void setFilterIndex(int index) { filterIndex_ = index; }
+
+    void showOpen() { show(FileDialogRequest::Mode::Open); }
+    void showSave() { show(FileDialogRequest::Mode::Save); }
+
+    const QString& fileName() const { return fileName_; }
+    const std::vector<FileFilter>& filters() const { return filters_; }
+    int filterIndex() const { return filterIndex_; }
+
+private:
+    void show(FileDialogRequest::Mode mode);
+
+    FileDialogBackend& backend_;
+    QString fileName_;
+    std::vector<FileFilter> filters_;
+    int filterIndex_ = 0;
+};
+
+// The entries of a filter list text (see CommonDialog::setFilter).
+std::vector<FileFilter> parseFilterList(const QString& filterText);
+
+} // namespace dissim::ui

@@ -1,0 +1,11 @@
+#include "exit_handler.h"
+
+#include <QWidget>
+
+namespace dissim::ui {
+
+void exitProgram(QWidget& window) {
+    window.close();
+}
+
+} // namespace dissim::ui

@@ -1,0 +1,23 @@
+#pragma once
+
+class QLabel;
+
+namespace dissim {
+struct RunState;
+}
+
+namespace dissim::ui {
+
+class Beeper;
+class CommonDialog;
+
+// "2. Select Input File": an open dialog over all files and text files (text files selected);
+// stores the dialog's file name as the input path and shows it. A failure beeps three times
+// and changes no label.
+void selectInputFile(RunState& state, QLabel& lblIfileInfo, CommonDialog& dialog, Beeper& beeper);
+
+// "3. Select Output File": a save dialog with whatever the shared dialog holds; stores its
+// file name as the output path and shows it. A failure beeps four times and changes no label.
+void selectOutputFile(RunState& state, QLabel& lblOfileInfo, CommonDialog& dialog, Beeper& beeper);
+
+} // namespace dissim::ui

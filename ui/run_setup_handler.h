@@ -1,0 +1,19 @@
+#pragma once
+
+#include "window_labels.h"
+
+namespace dissim {
+struct RunState;
+}
+
+namespace dissim::ui {
+
+class Beeper;
+class TextPrompt;
+
+// "1. Start Here!": forgets both file paths, resets the labels, then asks for the subject
+// and the stimulus count. A count that is not a whole number of at least 1 (or a Cancel) ends
+// the setup with three beeps and a message on lblSubsStim.
+void runSetup(RunState& state, const WindowLabels& labels, TextPrompt& prompt, Beeper& beeper);
+
+} // namespace dissim::ui

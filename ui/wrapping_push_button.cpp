@@ -1,0 +1,67 @@
+#include "wrapping_push_button.h"
+
+#include <QKeyEvent>
+#include <QStyleOptionButton>
+#include <QStylePainter>
+
+namespace dissim::ui {
+
+WrappingPushButton::WrappingPushButton(const QString& caption, QWidget* parent)
+    : QPushButton(caption, parent) {
+    // Outside a dialog these are off already; said here because no button of the window may
+    // take Enter away from the focused one.
+    setAutoDefault(false);
+    setDefault(false);
+}
+
+int WrappingPushButton::captionFlags() const {
+    QStyleOptionButton option;
+    initStyleOption(&option);
+    int flags = Qt::AlignCenter | Qt::TextWordWrap | Qt::TextShowMnemonic;
+    if (!style()->styleHint(QStyle::SH_UnderlineShortcut, &option, this)) {
+        flags |= Qt::TextHideMnemonic;
+    }
+    return flags;
+}
+
+QRect WrappingPushButton::contentsArea() const {
+    QStyleOptionButton option;
+    initStyleOption(&option);
+    return style()->subElementRect(QStyle::SE_PushButtonContents, &option, this);
+}
+
+QRect WrappingPushButton::captionRect() const {
+    return fontMetrics().boundingRect(contentsArea(), captionFlags(), text());
+}
+
+void WrappingPushButton::paintEvent(QPaintEvent*) {
+    QStylePainter painter(this);
+    QStyleOptionButton option;
+    initStyleOption(&option);
+    // The style draws the button without its text; the caption follows, wrapped.
+    option.text.clear();
+    painter.drawControl(QStyle::CE_PushButton, option);
+
+    QRect area = contentsArea();
+    if (isDown() || isChecked()) {
+        area.translate(style()->pixelMetric(QStyle::PM_ButtonShiftHorizontal, &option, this),
+                       style()->pixelMetric(QStyle::PM_ButtonShiftVertical, &option, this));
+    }
+    painter.drawItemText(area, captionFlags(), palette(), isEnabled(), text(),
+                         QPalette::ButtonText);
+}
+
+void WrappingPushButton::keyPressEvent(QKeyEvent* event) {
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    const Qt::KeyboardModifiers others = event->modifiers() & ~Qt::KeypadModifier;
+    if (enter && others == Qt::NoModifier) {
+        if (!event->isAutoRepeat()) {
+            click();
+        }
+        event->accept();
+        return;
+    }
+    QPushButton::keyPressEvent(event);
+}
+
+} // namespace dissim::ui
