@@ -6,13 +6,15 @@
 #include "run_error.h"
 
 #include <algorithm>
-#include <cstdlib>
+#include <cstdint>
 #include <cstring>
 #include <new>
 #include <string_view>
 #include <system_error>
 
+#if __has_include(<sys/mman.h>)
 #include <sys/mman.h>
+#endif
 
 namespace dissim {
 namespace {
@@ -37,12 +39,11 @@ MatrixWriter::MatrixWriter(OutputFile& file, std::size_t bufferBytes, std::size_
         // small page.
         const std::size_t bytes =
             (bufferBytes_ * bufferCount_ + kHugePageBytes - 1) / kHugePageBytes * kHugePageBytes;
-        storage_.reset(static_cast<char*>(std::aligned_alloc(kHugePageBytes, bytes)));
-        if (!storage_) {
-            throw std::bad_alloc();
-        }
+        allocation_.reset(new char[bytes + kHugePageBytes]);
+        const auto address = reinterpret_cast<std::uintptr_t>(allocation_.get());
+        storage_ = allocation_.get() + (kHugePageBytes - address % kHugePageBytes) % kHugePageBytes;
 #if defined(MADV_HUGEPAGE)
-        ::madvise(storage_.get(), bytes, MADV_HUGEPAGE); // advice only: failure changes nothing
+        ::madvise(storage_, bytes, MADV_HUGEPAGE); // advice only: failure changes nothing
 #endif
         lengths_.assign(bufferCount_, 0);
     } catch (const std::bad_alloc&) {

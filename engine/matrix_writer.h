@@ -5,7 +5,6 @@
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <exception>
 #include <memory>
 #include <mutex>
@@ -74,17 +73,14 @@ private:
     void waitForWrites(std::uint64_t inFlight, std::unique_lock<std::mutex>& lock);
     void startThread();
     void rethrowWriteError();
-    char* bufferData(std::size_t index) const { return storage_.get() + index * bufferBytes_; }
+    char* bufferData(std::size_t index) const { return storage_ + index * bufferBytes_; }
 
     OutputFile& file_;
     const std::size_t bufferBytes_;
     const std::size_t bufferCount_;
-    struct FreeStorage {
-        void operator()(char* storage) const { std::free(storage); }
-    };
-    std::unique_ptr<char, FreeStorage>
-        storage_;                      // bufferCount_ buffers of bufferBytes_, one after another
-    std::vector<std::size_t> lengths_; // the bytes in each handed-over buffer
+    std::unique_ptr<char[]> allocation_; // the buffers, with room to align them
+    char* storage_ = nullptr;            // bufferCount_ buffers of bufferBytes_, one after another
+    std::vector<std::size_t> lengths_;   // the bytes in each handed-over buffer
 
     // The caller's side: the buffer being filled and how far.
     std::size_t current_ = 0;

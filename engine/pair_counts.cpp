@@ -8,10 +8,12 @@
 namespace dissim {
 namespace {
 
+#if defined(__GNUC__) || defined(__clang__)
 // Eight 16-bit lanes; the compiler maps it to the machine's vector registers (or to plain code
-// where there are none).
+// where there are none). Other compilers take the plain loop.
 using Lanes16 = std::int16_t __attribute__((vector_size(16)));
 constexpr std::size_t kLanes = sizeof(Lanes16) / sizeof(std::int16_t);
+#endif
 
 // The count rows applied together: about this many bytes of the matrix, so that they stay in
 // the first-level cache while every subject of a batch passes over them.
@@ -23,6 +25,7 @@ using LowerRow = void (*)(std::int16_t*, const std::int16_t*, std::int16_t, std:
 void lowerRow(std::int16_t* countRow, const std::int16_t* codes, std::int16_t code,
               std::size_t columns) {
     std::size_t i = 1;
+#if defined(__GNUC__) || defined(__clang__)
     const Lanes16 own = code - Lanes16{};
     for (; i + kLanes <= columns + 1; i += kLanes) {
         Lanes16 others;
@@ -32,6 +35,7 @@ void lowerRow(std::int16_t* countRow, const std::int16_t* codes, std::int16_t co
         counts += others == own; // a lane is -1 where equal, 0 elsewhere
         std::memcpy(countRow + i, &counts, sizeof counts);
     }
+#endif
     for (; i <= columns; ++i) {
         countRow[i] = static_cast<std::int16_t>(countRow[i] - (codes[i] == code));
     }
