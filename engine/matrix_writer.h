@@ -25,9 +25,9 @@ class OutputFile;
 // Text is formatted into a ring of bounded buffers. While the caller formats into one, a
 // writing thread of the writer's own hands the full ones to the file in order, so that
 // computing and formatting overlap with the file's own cost. The thread starts when the first
-// buffer fills; output that fits one buffer is written by flush() on the caller's thread. A
-// failure to write is raised as RunError on the caller's thread, at the next buffer handed over
-// or at flush().
+// buffer is handed over (early, at 256 KiB); smaller output is written by flush() on the
+// caller's thread. A failure to write is raised as RunError on the caller's thread, at the next
+// buffer handed over or at flush().
 class MatrixWriter {
 public:
     static constexpr std::size_t kDefaultBufferBytes = std::size_t{2} << 20;
