@@ -25,7 +25,7 @@ std::string gigabytes(std::uint64_t bytes) {
     return text;
 }
 
-// Step 1: sizes the three arrays for indices 0 to N, every element 0. Checks first that the
+// Sizes the three arrays for indices 0 to N, every element 0. Checks first that the
 // machine can hold them, so that a count too large fails here instead of the process being
 // killed later.
 void sizeArrays(RunState& state) {
@@ -84,7 +84,7 @@ RunResult runDissimilarity(RunState& state, RunObserver& observer) {
         return fail(observer, error.what());
     }
 
-    // Step 2, the diagonal value, is the constant " 0 " that ends every line of a block.
+    // The diagonal value is the constant " 0 " that ends every line of a block.
     std::optional<InputFile> input;
     std::optional<OutputFile> output;
     std::optional<MatrixWriter> writer;
@@ -128,7 +128,7 @@ RunResult runDissimilarity(RunState& state, RunObserver& observer) {
         }
         for (std::int64_t s = 1; s <= subjects; ++s) {
             reader.readCodes(s, state.groupCodes.data(), n);
-            // Steps 7.2 and 7.3. The count matrix takes the subject in a batch; the subject's
+            // The count matrix takes the subject in a batch; the subject's
             // own matrix is needed by no one until the run ends (its block is written from the
             // codes), so only the last complete subject's is filled in, by settle().
             counter->addSubject(state.groupCodes.data());

@@ -56,8 +56,8 @@ InputFile::InputFile(const std::string& path) : path_(path) {
     if (::fstat(fd_, &st) != 0) {
         const int error = errno;
         close();
-        throw RunError("the input file " + quoted(path) + " cannot be examined: " +
-                       systemReason(error));
+        throw RunError("the input file " + quoted(path) +
+                       " cannot be examined: " + systemReason(error));
     }
     if (S_ISDIR(st.st_mode)) {
         close();
