@@ -143,11 +143,16 @@ std::string CountValue::displayText() const {
         return " 0"; // also for -0
     }
     char buffer[64];
-    // Plain digits for every value a count can sensibly have: the shortest general form
-    // would write 100000 as "1e+05".
-    const auto format =
-        std::fabs(value) < 1e15 ? std::chars_format::fixed : std::chars_format::general;
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value), format);
+    // Plain digits for every value a count can sensibly have (the shortest general form would
+    // write 100000 as "1e+05"); the exponent form beyond, where plain digits would run long.
+    const double magnitude = std::fabs(value);
+    const bool plain = magnitude >= 1e-4 && magnitude < 1e15;
+    const auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, magnitude,
+                      plain ? std::chars_format::fixed : std::chars_format::general);
+    if (result.ec != std::errc{}) {
+        throw RunError("the count \"" + text_ + "\" cannot be shown as a number");
+    }
     std::string text(1, value < 0.0 ? '-' : ' ');
     text.append(buffer, result.ptr);
     return text;

@@ -52,6 +52,10 @@ INSTANTIATE_TEST_SUITE_P(
         Conversion{"2,5", ',', 2.5, 2, 2, 2, " 2.5"}, Conversion{"+4", '.', 4, 4, 4, 4, " 4"},
         Conversion{"1e3", '.', 1000, 1000, 1000, 1000, " 1000"},
         Conversion{"-1", '.', -1, 0, -1, -1, "-1"},
+        // Far from any sensible count the summary falls back to the exponent form.
+        Conversion{"2e-67", '.', 2e-67, 0, 0, 0, " 2e-67"},
+        Conversion{"1e300", '.', 1e300, 9'000'000'000'000'000'000, std::nullopt, std::nullopt,
+                   " 1e+300"},
         // The 16-bit limit of the count matrix and the 32-bit limit of the arrays.
         Conversion{"32767", '.', 32767, 32767, 32767, 32767, " 32767"},
         Conversion{"32768", '.', 32768, 32768, 32768, std::nullopt, " 32768"},
