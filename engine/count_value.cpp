@@ -119,8 +119,12 @@ std::int32_t CountValue::toInt32() const {
 
 std::int16_t CountValue::toInt16() const {
     const double rounded = roundHalfEven(exact());
-    if (rounded < -32768.0 || rounded > 32767.0) {
+    if (rounded > 32767.0) {
         throw RunError("the count " + describe(text_) + " is beyond 32767, the largest count " +
+                       "the count matrix can hold");
+    }
+    if (rounded < -32768.0) {
+        throw RunError("the count " + describe(text_) + " is below -32768, the smallest value " +
                        "the count matrix can hold");
     }
     return static_cast<std::int16_t>(rounded);
