@@ -238,8 +238,9 @@ std::optional<std::string> SortDataReader::nextItem(std::int64_t subject, std::i
 
 namespace {
 
-// The plain item at data[p] (see readPlainCode), ending before end. On success stores the code,
-// moves p to the separator after the item and returns true; otherwise leaves p as it was.
+// The plain item at data[p] (see the fast path in sort_data_reader.h), ending before end. On
+// success stores the code, moves p to the separator after the item and returns true; otherwise
+// leaves p as it was.
 bool takePlainItem(const char* data, std::size_t& p, std::size_t end, bool commaAllowed,
                    std::int16_t& code) {
     std::size_t q = p;
@@ -276,16 +277,12 @@ bool takePlainItem(const char* data, std::size_t& p, std::size_t end, bool comma
 
 } // namespace
 
-std::optional<std::int16_t> SortDataReader::readPlainCode() {
-    std::int16_t code = 0;
-    if (!takePlainItem(buffer_.data(), pos_, end_, commaAllowed_, code)) {
-        return std::nullopt;
-    }
+void SortDataReader::tookPlainItems(std::size_t end, std::int64_t taken) {
+    pos_ = end;
     itemLine_ = line_;
     lastWasCr_ = false;
     commaAllowed_ = true;
-    ++codesRead_;
-    return code;
+    codesRead_ += taken;
 }
 
 void SortDataReader::readCodes(std::int64_t subject, std::int16_t* codes, std::int64_t count) {
@@ -302,23 +299,26 @@ void SortDataReader::readCodes(std::int64_t subject, std::int16_t* codes, std::i
             ++k;
         }
         if (k > first) {
-            pos_ = p;
-            itemLine_ = line_;
-            lastWasCr_ = false;
-            commaAllowed_ = true;
-            codesRead_ += k - first;
+            tookPlainItems(p, k - first);
         }
         if (k <= count) {
-            codes[k] = readCode(subject, k);
+            codes[k] = readItemCode(subject, k);
             ++k;
         }
     }
 }
 
 std::int16_t SortDataReader::readCode(std::int64_t subject, std::int64_t stimulus) {
-    if (const auto code = readPlainCode()) {
-        return *code;
+    std::int16_t code = 0;
+    std::size_t p = pos_;
+    if (takePlainItem(buffer_.data(), p, end_, commaAllowed_, code)) {
+        tookPlainItems(p, 1);
+        return code;
     }
+    return readItemCode(subject, stimulus);
+}
+
+std::int16_t SortDataReader::readItemCode(std::int64_t subject, std::int64_t stimulus) {
     const auto item = nextItem(subject, stimulus);
     if (!item) {
         itemLine_ = line_;

@@ -39,12 +39,16 @@ public:
     std::int64_t codesRead() const { return codesRead_; }
 
 private:
-    // The common item taken straight from the buffer: spaces or tabs (and one comma where a
-    // comma may stand), an optional minus, one to five digits within the range, and a
-    // separator, all in the buffer already. Anything else (a line end before the item, a quote,
-    // a plus, a fraction or exponent, a value beyond the range, an item cut by the end of the
-    // buffer) gives nothing and consumes nothing, and the general path reads the item.
-    std::optional<std::int16_t> readPlainCode();
+    // The common item is taken straight from the buffer by a fast path: spaces or tabs (and
+    // one comma where a comma may stand), an optional minus, one to five digits within the
+    // range, and a separator, all in the buffer already. Anything else (a line end before the
+    // item, a quote, a plus, a fraction or exponent, a value beyond the range, an item cut by
+    // the end of the buffer) is left to readItemCode.
+    //
+    // After `taken` items of the fast path ending at `end`: the state the general path leaves.
+    void tookPlainItems(std::size_t end, std::int64_t taken);
+    // The next code the general way: any item, or the failure it makes.
+    std::int16_t readItemCode(std::int64_t subject, std::int64_t stimulus);
     // Fills the buffer; false at the end of the file.
     bool refill();
     // The next raw item (its text, unquoted) and the line it started on; nothing at the end.
