@@ -1,6 +1,7 @@
 #include "dissimilarity_run.h"
 
 #include "recording_observer.h"
+#include "run_settings.h"
 #include "run_state.h"
 #include "temp_dir.h"
 
@@ -55,10 +56,8 @@ Outcome run(const testsupport::TempDir& dir, const char* subjects, const char* s
     testsupport::writeFile(dir.file("sort.txt"), input);
     dissim::RunState local;
     dissim::RunState& state = kept ? *kept : local;
-    state.numSubjects = dissim::CountValue(subjects);
-    state.numStimuli = dissim::CountValue(stimuli);
-    state.inputFile = dir.file("sort.txt");
-    state.outputFile = dir.file("matrices.txt");
+    state =
+        testsupport::runSettings(subjects, stimuli, dir.file("sort.txt"), dir.file("matrices.txt"));
     Outcome outcome;
     outcome.result = dissim::runDissimilarity(state, outcome.observer);
     if (std::filesystem::exists(state.outputFile)) {
@@ -206,11 +205,7 @@ TEST(Run, SizingFailureOpensNoFile) {
 TEST(Run, AFullDiskFailsAndIsNeverReportedDone) {
     testsupport::TempDir dir;
     testsupport::writeFile(dir.file("sort.txt"), "1 1 2\n5,6,6\n");
-    dissim::RunState state;
-    state.numSubjects = dissim::CountValue("2");
-    state.numStimuli = dissim::CountValue("3");
-    state.inputFile = dir.file("sort.txt");
-    state.outputFile = "/dev/full";
+    dissim::RunState state = testsupport::runSettings("2", "3", dir.file("sort.txt"), "/dev/full");
     testsupport::RecordingObserver observer;
     const dissim::RunResult result = dissim::runDissimilarity(state, observer);
     EXPECT_FALSE(result.done);

@@ -13,6 +13,7 @@
 #include "sort_data_reader.h"
 
 #include "recording_observer.h"
+#include "run_settings.h"
 #include "temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -303,11 +304,9 @@ TEST_P(LargeRuns, KeepWholeBlocksOnlyAndLeaveTheArraysOfTheCompleteSubjects) {
 
     testsupport::TempDir dir;
     testsupport::writeFile(dir.file("sort.txt"), input);
-    dissim::RunState state;
-    state.numSubjects = dissim::CountValue(std::to_string(kSubjects));
-    state.numStimuli = dissim::CountValue(std::to_string(kStimuli));
-    state.inputFile = dir.file("sort.txt");
-    state.outputFile = dir.file("matrices.txt");
+    dissim::RunState state =
+        testsupport::runSettings(std::to_string(kSubjects), std::to_string(kStimuli),
+                                 dir.file("sort.txt"), dir.file("matrices.txt"));
     testsupport::RecordingObserver observer;
     const dissim::RunResult result = dissim::runDissimilarity(state, observer);
 
@@ -370,11 +369,8 @@ TEST(LargeRuns, AFullDiskWithTheWritingThreadFailsAndIsNeverDone) {
         }
     }
     testsupport::writeFile(dir.file("sort.txt"), input);
-    dissim::RunState state;
-    state.numSubjects = dissim::CountValue("20");
-    state.numStimuli = dissim::CountValue("500");
-    state.inputFile = dir.file("sort.txt");
-    state.outputFile = "/dev/full";
+    dissim::RunState state =
+        testsupport::runSettings("20", "500", dir.file("sort.txt"), "/dev/full");
     testsupport::RecordingObserver observer;
     const dissim::RunResult result = dissim::runDissimilarity(state, observer);
     EXPECT_FALSE(result.done);

@@ -5,6 +5,7 @@
 // the failure rules allow.
 
 #include "dissimilarity_run.h"
+#include "run_settings.h"
 #include "run_state.h"
 #include "temp_dir.h"
 
@@ -72,16 +73,6 @@ Outcome run(dissim::RunState& state) {
     Recorder recorder;
     const dissim::RunResult result = dissim::runDissimilarity(state, recorder);
     return {result.done, result.description, recorder.events};
-}
-
-dissim::RunState settings(const std::string& subjects, const std::string& stimuli,
-                          const std::string& input, const std::string& output) {
-    dissim::RunState state;
-    state.numSubjects = dissim::CountValue(subjects);
-    state.numStimuli = dissim::CountValue(stimuli);
-    state.inputFile = input;
-    state.outputFile = output;
-    return state;
 }
 
 int openDescriptors() {
@@ -256,7 +247,7 @@ TEST_P(PathFaultTest, FailsWithoutTouchingTheInput) {
     const bool outputExisted = !output.empty() && fs::exists(fs::symlink_status(output));
     const int descriptors = openDescriptors();
 
-    dissim::RunState state = settings("2", "3", input, output);
+    dissim::RunState state = testsupport::runSettings("2", "3", input, output);
     const Outcome outcome = run(state);
 
     EXPECT_FALSE(outcome.done);
@@ -285,7 +276,7 @@ TEST(RunFaults, FullDiskFailsAfterWriting) {
     }
     const TempDir dir;
     const std::string input = inputIn(dir);
-    dissim::RunState state = settings("1", "3", input, "/dev/full");
+    dissim::RunState state = testsupport::runSettings("1", "3", input, "/dev/full");
     const Outcome outcome = run(state);
     EXPECT_FALSE(outcome.done);
     EXPECT_EQ(outcome.events, (std::vector<std::string>{kProcessing, kWriting, kFailing, kFailed}));
@@ -299,7 +290,7 @@ TEST(RunFaults, DiskFillingUpKeepsWhatWasWritten) {
     const TempDir dir;
     const std::string input = inputIn(dir);
     constexpr rlim_t kRoom = 20;
-    dissim::RunState state = settings("2", "3", input, dir.file("out.txt"));
+    dissim::RunState state = testsupport::runSettings("2", "3", input, dir.file("out.txt"));
     const ChildOutcome result = runInChild(
         state,
         [] {
@@ -367,7 +358,7 @@ TEST_P(SameFileTest, FailsAndLeavesTheInputAsItWas) {
     const std::string output = GetParam().outputFor(dir);
     const auto modified = fs::last_write_time(input);
 
-    dissim::RunState state = settings("2", "3", input, output);
+    dissim::RunState state = testsupport::runSettings("2", "3", input, output);
     const Outcome outcome = run(state);
 
     EXPECT_FALSE(outcome.done);
@@ -440,7 +431,7 @@ TEST_P(PermissionFaultTest, FailsWithoutTouchingEitherFile) {
     const bool outputExisted = fs::exists(output);
     const std::string outputBefore = outputExisted ? readFile(output) : std::string();
 
-    dissim::RunState state = settings("2", "3", input, output);
+    dissim::RunState state = testsupport::runSettings("2", "3", input, output);
     const ChildOutcome result = runWithoutPrivileges(state);
     if (result.skipped) {
         GTEST_SKIP() << result.why;
@@ -471,7 +462,7 @@ TEST_P(SubjectCountTooLargeTest, FailsWithAnEmptyOutput) {
     const TempDir dir;
     const std::string input = inputIn(dir);
     writeFile(dir.file("out.txt"), "earlier results\r\n");
-    dissim::RunState state = settings(GetParam(), "3", input, dir.file("out.txt"));
+    dissim::RunState state = testsupport::runSettings(GetParam(), "3", input, dir.file("out.txt"));
     const Outcome outcome = run(state);
     EXPECT_FALSE(outcome.done);
     EXPECT_EQ(outcome.events, kFailsWhileProcessing);
@@ -490,7 +481,8 @@ TEST(RunFaults, LargestSubjectCountRuns) {
         data += s % 2 == 0 ? "1 1 2\n" : "5,6,6\r\n";
     }
     writeFile(dir.file("in.txt"), data);
-    dissim::RunState state = settings("32767", "3", dir.file("in.txt"), dir.file("out.txt"));
+    dissim::RunState state =
+        testsupport::runSettings("32767", "3", dir.file("in.txt"), dir.file("out.txt"));
     const Outcome outcome = run(state);
     ASSERT_TRUE(outcome.done) << outcome.description;
     const std::string output = readFile(dir.file("out.txt"));
@@ -510,7 +502,7 @@ void expectFailsBeforeOpeningAnyFile(const char* stimuli) {
     const TempDir dir;
     const std::string input = inputIn(dir);
     const int descriptors = openDescriptors();
-    dissim::RunState state = settings("2", stimuli, input, dir.file("out.txt"));
+    dissim::RunState state = testsupport::runSettings("2", stimuli, input, dir.file("out.txt"));
     const Outcome outcome = run(state);
     EXPECT_FALSE(outcome.done);
     EXPECT_EQ(outcome.events, kFailsBeforeProcessing);
@@ -550,7 +542,7 @@ TEST(RunFaults, DataFailureKeepsOnlyCompleteBlocks) {
     const std::string data = "1 1 2\n5,6";
     writeFile(input, data);
     writeFile(dir.file("out.txt"), "earlier results that are longer than what the run writes");
-    dissim::RunState state = settings("2", "3", input, dir.file("out.txt"));
+    dissim::RunState state = testsupport::runSettings("2", "3", input, dir.file("out.txt"));
     const Outcome outcome = run(state);
     EXPECT_FALSE(outcome.done);
     EXPECT_EQ(outcome.events, (std::vector<std::string>{kProcessing, kWriting, kFailing, kFailed}));
@@ -565,8 +557,9 @@ TEST(RunFaults, ThousandRunsLeaveNoMemoryOrDescriptorsBehind) {
     const TempDir dir;
     const std::string input = inputIn(dir);
     writeFile(dir.file("short.txt"), "1 1 2\n5,6");
-    dissim::RunState good = settings("2", "3", input, dir.file("out.txt"));
-    dissim::RunState bad = settings("2", "3", dir.file("short.txt"), dir.file("out2.txt"));
+    dissim::RunState good = testsupport::runSettings("2", "3", input, dir.file("out.txt"));
+    dissim::RunState bad =
+        testsupport::runSettings("2", "3", dir.file("short.txt"), dir.file("out2.txt"));
     const auto runBoth = [&](int times) {
         for (int i = 0; i < times; ++i) {
             dissim::RunState& state = i % 2 == 0 ? good : bad;
