@@ -400,6 +400,14 @@ expected_matrices() {
     awk -v subjects="$1" -v stimuli="$2" -f "$E2E_HERE/expected_matrices.awk" "$3"
 }
 
+# Puts the study of five subjects over twelve stimuli at path $1 (making its folder) and what
+# a run over it must write into $E2E_TMP/expected.txt.
+place_study() {
+    mkdir -p "$(dirname "$1")"
+    cp "$E2E_DATA/five_subjects_twelve_stimuli.txt" "$1"
+    expected_matrices 5 12 "$1" >"$E2E_TMP/expected.txt"
+}
+
 # tree_state DIR: every file under DIR with its size, time and checksum, to show that nothing
 # was created or changed.
 tree_state() {

@@ -6,7 +6,7 @@
 source "$(dirname "$0")/../lib.sh"
 begin
 input="$E2E_TMP/data/sorts.txt"
-cp "$E2E_DATA/five_subjects_twelve_stimuli.txt" "$input"
+place_study "$input"
 before=$(tree_state "$E2E_TMP/data")
 
 start_dissim

@@ -7,8 +7,7 @@ source "$(dirname "$0")/../lib.sh"
 begin
 input="$E2E_TMP/data/sorts.txt"
 output="$E2E_TMP/data/matrices.txt"
-cp "$E2E_DATA/five_subjects_twelve_stimuli.txt" "$input"
-expected_matrices 5 12 "$input" >"$E2E_TMP/expected.txt"
+place_study "$input"
 before=$(tree_state "$E2E_TMP/data")
 
 start_dissim

@@ -9,9 +9,7 @@ source "$(dirname "$0")/../lib.sh"
 begin
 input="$E2E_TMP/data/sort data/five subjects.txt"
 output="$E2E_TMP/data/matrices.txt"
-mkdir -p "$(dirname "$input")"
-cp "$E2E_DATA/five_subjects_twelve_stimuli.txt" "$input"
-expected_matrices 5 12 "$input" >"$E2E_TMP/expected.txt"
+place_study "$input"
 
 start_dissim
 wait_settled
