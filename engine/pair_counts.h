@@ -1,5 +1,7 @@
 #pragma once
 
+#include "pair_count_rows.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -21,9 +23,12 @@ void fillSubjectMatrix(Matrix16& subject, const std::int16_t* codes, std::size_t
 class PairCounter {
 public:
     // count must be sized for n; batchBytes bounds the codes held before they are applied, and
-    // room for them (or for all of the expected subjects, if fewer) is taken here.
+    // room for them (or for all of the expected subjects, if fewer) is taken here. Small
+    // batches keep the work spread over the run, where it overlaps with the writing, rather
+    // than all of it left for the end; the matrix then passes through the cache once per batch,
+    // which costs little beside the text the run writes for the same subjects.
     PairCounter(Matrix16& count, std::size_t n, std::size_t expectedSubjects,
-                std::size_t batchBytes = std::size_t{4} << 20);
+                std::size_t batchBytes = std::size_t{32} << 10);
 
     // Takes a subject's codes (codes[1] to codes[n]); applied by the next apply() at the latest.
     void addSubject(const std::int16_t* codes);
@@ -39,8 +44,7 @@ private:
     std::vector<std::int16_t> batch_;
     std::size_t pending_ = 0; // subjects in batch_ not yet applied
     // Lowers one row for one subject; the widest form the processor has.
-    void (*lowerRow_)(std::int16_t* countRow, const std::int16_t* codes, std::int16_t code,
-                      std::size_t columns);
+    LowerRow lowerRow_;
 };
 
 } // namespace dissim
