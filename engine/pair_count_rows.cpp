@@ -11,8 +11,10 @@ namespace {
 
 #if defined(__GNUC__) || defined(__clang__)
 // Eight 16-bit lanes; the compiler maps it to the machine's vector registers (or to plain code
-// where there are none). Other compilers take the plain loop.
+// where there are none). Other compilers take the plain loop. The counts are added as unsigned
+// lanes, whose sums wrap as the 16-bit counts do, where signed lanes would overflow.
 using Lanes16 = std::int16_t __attribute__((vector_size(16)));
+using UnsignedLanes16 = std::uint16_t __attribute__((vector_size(16)));
 constexpr std::size_t kLanes = sizeof(Lanes16) / sizeof(std::int16_t);
 #endif
 
@@ -24,10 +26,11 @@ void lowerRow(std::int16_t* countRow, const std::int16_t* codes, std::int16_t co
     const Lanes16 own = code - Lanes16{};
     for (; i + kLanes <= columns + 1; i += kLanes) {
         Lanes16 others;
-        Lanes16 counts;
+        UnsignedLanes16 counts;
         std::memcpy(&others, codes + i, sizeof others);
         std::memcpy(&counts, countRow + i, sizeof counts);
-        counts += others == own; // a lane is -1 where equal, 0 elsewhere
+        // A lane of the comparison is all ones (minus one) where equal, 0 elsewhere.
+        counts += __builtin_bit_cast(UnsignedLanes16, others == own);
         std::memcpy(countRow + i, &counts, sizeof counts);
     }
 #endif
@@ -40,6 +43,7 @@ void lowerRow(std::int16_t* countRow, const std::int16_t* codes, std::int16_t co
 // The same with sixteen lanes, for processors with AVX2 (chosen at run time): the count update
 // is the one loop of the run that grows with S x N squared, so twice the lanes pay.
 using WideLanes16 = std::int16_t __attribute__((vector_size(32)));
+using UnsignedWideLanes16 = std::uint16_t __attribute__((vector_size(32)));
 constexpr std::size_t kWideLanes = sizeof(WideLanes16) / sizeof(std::int16_t);
 
 __attribute__((target("avx2"))) void lowerRowWide(std::int16_t* countRow, const std::int16_t* codes,
@@ -48,18 +52,18 @@ __attribute__((target("avx2"))) void lowerRowWide(std::int16_t* countRow, const 
     const WideLanes16 own = code - WideLanes16{};
     for (; i + kWideLanes <= columns + 1; i += kWideLanes) {
         WideLanes16 others;
-        WideLanes16 counts;
+        UnsignedWideLanes16 counts;
         std::memcpy(&others, codes + i, sizeof others);
         std::memcpy(&counts, countRow + i, sizeof counts);
-        counts += others == own;
+        counts += __builtin_bit_cast(UnsignedWideLanes16, others == own);
         std::memcpy(countRow + i, &counts, sizeof counts);
     }
     if (i + kLanes <= columns + 1) { // half a step
         Lanes16 others;
-        Lanes16 counts;
+        UnsignedLanes16 counts;
         std::memcpy(&others, codes + i, sizeof others);
         std::memcpy(&counts, countRow + i, sizeof counts);
-        counts += others == (code - Lanes16{});
+        counts += __builtin_bit_cast(UnsignedLanes16, others == (code - Lanes16{}));
         std::memcpy(countRow + i, &counts, sizeof counts);
         i += kLanes;
     }
