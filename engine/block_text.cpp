@@ -128,9 +128,9 @@ char* putSeparations(char* out, const std::int16_t* codes, std::size_t count, st
 }
 
 namespace {
-// Memory for the groups' full rows; beyond it the rows are formatted one by one.
+// Memory for the groups' lines; beyond it the rows are formatted one by one.
 constexpr std::size_t kGroupLinesBudget = std::size_t{4} << 20;
-// Beyond this many groups (or a quarter of the stimuli) preparing the groups' rows costs more
+// Beyond this many groups (or a quarter of the stimuli) preparing the groups' lines costs more
 // than it saves.
 constexpr std::size_t kMaxGroups = 64;
 constexpr std::size_t kGroupSlots = 4 * kMaxGroups;
@@ -139,7 +139,7 @@ constexpr std::size_t kGroupSlots = 4 * kMaxGroups;
 void SubjectRows::prepare(const std::int16_t* codes, std::size_t n) {
     codes_ = codes;
     n_ = n;
-    lineBytes_ = n > 1 ? 3 * (n - 1) : 0;
+    lineBytes_ = 1 + 3 * n;
     groupCodes_.clear();
     byGroup_ = false;
     if (n < 2) {
@@ -172,7 +172,9 @@ void SubjectRows::prepare(const std::int16_t* codes, std::size_t n) {
     // Slack after the last row for the whole-word stores of putSeparations.
     groupLines_.resize(groupCodes_.size() * lineBytes_ + kTextSlackBytes);
     for (std::size_t g = 0; g < groupCodes_.size(); ++g) {
-        putSeparations(groupLines_.data() + g * lineBytes_, codes + 1, n - 1, groupCodes_[g]);
+        char* const line = groupLines_.data() + g * lineBytes_;
+        line[0] = ' ';
+        putSeparations(line + 1, codes + 1, n, groupCodes_[g]);
     }
 }
 
@@ -180,7 +182,7 @@ char* SubjectRows::putRow(char* out, std::size_t r, std::size_t first, std::size
     if (!byGroup_) {
         return putSeparations(out, codes_ + first, count, codes_[r]);
     }
-    const char* line = groupLines_.data() + groupOfRow_[r] * lineBytes_ + 3 * (first - 1);
+    const char* line = lineOf(r) + 1 + 3 * (first - 1);
     std::memcpy(out, line, 3 * count);
     return out + 3 * count;
 }

@@ -25,6 +25,8 @@ std::string gigabytes(std::uint64_t bytes) {
     return text;
 }
 
+constexpr std::uint64_t kArraysAlwaysFitBytes = std::uint64_t{64} << 20;
+
 // Sizes the three arrays for indices 0 to N, every element 0. Checks first that the
 // machine can hold them, so that a count too large fails here instead of the process being
 // killed later.
@@ -34,7 +36,9 @@ void sizeArrays(RunState& state) {
         throw RunError("the stimulus count \"" + state.numStimuli.text() + "\" is below 0");
     }
     const std::uint64_t needed = arrayBytesFor(n);
-    const std::uint64_t available = physicalMemoryBytes();
+    // Arrays smaller than the program itself fit wherever it runs; only larger ones are worth
+    // asking the system about.
+    const std::uint64_t available = needed > kArraysAlwaysFitBytes ? physicalMemoryBytes() : 0;
     if (available != 0 && needed > available) {
         throw RunError("the stimulus count " + std::to_string(n) + " needs " + gigabytes(needed) +
                        " of memory for its matrices; this computer has " + gigabytes(available));
@@ -55,6 +59,19 @@ void sizeArrays(RunState& state) {
                        " needs more memory for its matrices than is free (" + gigabytes(needed) +
                        ")");
     }
+}
+
+// The least the matrix file of a run that ends well holds: a block per subject and the count
+// block, whose entries take at least as much as a subject block's. Saturates where 64 bits
+// cannot count it.
+std::uint64_t outputBytesAtLeast(std::int64_t subjects, std::int64_t n) {
+    const std::uint64_t blocks =
+        static_cast<std::uint64_t>(std::max<std::int64_t>(subjects, 0)) + 1;
+    const std::uint64_t blockBytes = MatrixWriter::blockBytesAtLeast(n);
+    if (blocks > std::numeric_limits<std::uint64_t>::max() / blockBytes) {
+        return std::numeric_limits<std::uint64_t>::max();
+    }
+    return blocks * blockBytes;
 }
 
 RunResult fail(RunObserver& observer, std::string description) {
@@ -104,10 +121,14 @@ RunResult runDissimilarity(RunState& state, RunObserver& observer) {
     try {
         input.emplace(state.inputFile);
         output.emplace(state.outputFile, *input);
-        writer.emplace(*output);
+        const std::int64_t n = state.numStimuli.loopCount();
+        const std::int64_t subjects = state.numSubjects.loopCount();
+        const std::uint64_t outputBytes = outputBytesAtLeast(subjects, n);
+        output->reserve(outputBytes);
+        writer.emplace(*output, MatrixWriter::kDefaultBufferBytes,
+                       MatrixWriter::kDefaultBufferCount, outputBytes);
         observer.statusChanged(kStatusProcessing);
 
-        const std::int64_t n = state.numStimuli.loopCount();
         if (n >= 1) {
             const std::int16_t subjects16 = state.numSubjects.toInt16();
             for (std::int64_t i = 1; i <= n; ++i) {
@@ -117,7 +138,6 @@ RunResult runDissimilarity(RunState& state, RunObserver& observer) {
         }
 
         SortDataReader reader(*input);
-        const std::int64_t subjects = state.numSubjects.loopCount();
         const auto stimuli = static_cast<std::size_t>(n);
         try {
             counter.emplace(state.countMatrix, stimuli,

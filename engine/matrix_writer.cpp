@@ -6,11 +6,18 @@
 #include "run_error.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <cstring>
 #include <new>
 #include <string_view>
 #include <system_error>
+#include <thread>
+
+#if defined(__linux__)
+#include <pthread.h>
+#include <sched.h>
+#endif
 
 #if __has_include(<sys/mman.h>)
 #include <sys/mman.h>
@@ -24,12 +31,83 @@ constexpr std::size_t kEntriesPerStretch = 4096;
 constexpr std::string_view kLineStart = " ";
 constexpr std::size_t kHugePageBytes = std::size_t{2} << 20;
 constexpr std::string_view kDiagonalAndLineEnd = " 0 \r\n";
+constexpr std::string_view kLineEnd = "\r\n";
 // The first buffer is handed over at this fill already, so that the writing starts early.
 constexpr std::size_t kFirstFillBytes = std::size_t{256} << 10;
 
+// How long a side watches for the other before it sleeps: about the time to write or fill a
+// buffer, so that in a steady run neither side sleeps at all.
+constexpr auto kWatchTime = std::chrono::microseconds(1000);
+// Every this often the watching side offers its processor to other threads, in case the other
+// side waits to run on it.
+constexpr auto kYieldEvery = std::chrono::microseconds(50);
+
+void pauseBriefly() {
+#if defined(__x86_64__) || defined(__i386__)
+    __builtin_ia32_pause();
+#elif defined(__aarch64__)
+    asm volatile("yield");
+#endif
+}
+
+// Watches for done() for a while; returns whether it became true. Watching only pays where the
+// other side can run at the same time.
+template <typename Done> bool watchFor(Done done) {
+    static const bool severalProcessors = std::thread::hardware_concurrency() > 1;
+    if (done()) {
+        return true;
+    }
+    if (!severalProcessors) {
+        return false;
+    }
+    using Clock = std::chrono::steady_clock;
+    const auto start = Clock::now();
+    auto lastYield = start;
+    for (unsigned spins = 1;; ++spins) {
+        pauseBriefly();
+        if (done()) {
+            return true;
+        }
+        if (spins % 64 == 0) {
+            const auto now = Clock::now();
+            if (now - start > kWatchTime) {
+                return false;
+            }
+            if (now - lastYield > kYieldEvery) {
+                std::this_thread::yield();
+                lastYield = now;
+            }
+        }
+    }
+}
+
+// Keeps a newly started thread off the processor its creator runs on, when there are others it
+// may run on. The writing thread and the thread that fills its buffers are meant to run side by
+// side; left to itself, the scheduler at times queues the new thread on its creator's processor
+// and leaves it there, waiting, while another processor is idle. Done by the creator, so that
+// the new thread moves before it first runs.
+void keepOffCreatorsProcessor(std::thread& thread) {
+#if defined(__linux__)
+    const int processor = ::sched_getcpu();
+    cpu_set_t allowed;
+    CPU_ZERO(&allowed);
+    if (processor < 0 || processor >= CPU_SETSIZE ||
+        ::pthread_getaffinity_np(thread.native_handle(), sizeof allowed, &allowed) != 0 ||
+        !CPU_ISSET(processor, &allowed) || CPU_COUNT(&allowed) < 2) {
+        return;
+    }
+    CPU_CLR(processor, &allowed);
+    // Advice only: where it is refused, the thread runs wherever the scheduler puts it.
+    (void)::pthread_setaffinity_np(thread.native_handle(), sizeof allowed, &allowed);
+#else
+    (void)thread;
+#endif
+}
+
 } // namespace
 
-MatrixWriter::MatrixWriter(OutputFile& file, std::size_t bufferBytes, std::size_t bufferCount)
+MatrixWriter::MatrixWriter(OutputFile& file, std::size_t bufferBytes, std::size_t bufferCount,
+                           std::uint64_t expectedBytes)
     : file_(file), bufferBytes_(std::max(bufferBytes, kMinBufferBytes)),
       bufferCount_(std::max<std::size_t>(bufferCount, 2)),
       fillLimit_(std::min(bufferBytes_, std::max(kFirstFillBytes, kMinBufferBytes))) {
@@ -49,15 +127,19 @@ MatrixWriter::MatrixWriter(OutputFile& file, std::size_t bufferBytes, std::size_
     } catch (const std::bad_alloc&) {
         throw RunError("there is not enough memory for the output buffers");
     }
+    // Started now, the thread is ready by the time the first buffer is full.
+    if (expectedBytes > fillLimit_) {
+        startThread();
+    }
 }
 
 MatrixWriter::~MatrixWriter() {
     if (thread_.joinable()) {
-        {
+        stopping_ = true;
+        if (writerIdle_) {
             std::lock_guard lock(mutex_);
-            stopping_ = true;
+            toWriter_.notify_one();
         }
-        toWriter_.notify_one();
         thread_.join();
     }
 }
@@ -113,10 +195,52 @@ void MatrixWriter::writeBlock(const Matrix16& m, std::int64_t n) {
 }
 
 void MatrixWriter::writeSubjectBlock(const std::int16_t* codes, std::int64_t n) {
-    subjectRows_.prepare(codes, n > 0 ? static_cast<std::size_t>(n) : 0);
-    appendBlock(n, 3, [this](char* out, std::size_t row, std::size_t first, std::size_t count) {
-        return subjectRows_.putRow(out, row, first, count);
-    });
+    const std::size_t stimuli = n > 0 ? static_cast<std::size_t>(n) : 0;
+    subjectRows_.prepare(codes, stimuli);
+    if (!subjectRows_.byGroup()) {
+        appendBlock(n, 3, [this](char* out, std::size_t row, std::size_t first, std::size_t count) {
+            return subjectRows_.putRow(out, row, first, count);
+        });
+        return;
+    }
+    // Each row is a prefix of its group's line and the line end: one copy a row, where the
+    // present buffer has room for it.
+    for (std::size_t r = 1; r <= stimuli; ++r) {
+        const std::size_t length = 1 + 3 * r;
+        if (fillLimit_ - used_ >= length + kLineEnd.size()) {
+            char* const out = bufferData(current_) + used_;
+            std::memcpy(out, subjectRows_.lineOf(r), length);
+            std::memcpy(out + length, kLineEnd.data(), kLineEnd.size());
+            used_ += length + kLineEnd.size();
+        } else {
+            append(subjectRows_.lineOf(r), length);
+            append(kLineEnd.data(), kLineEnd.size());
+        }
+    }
+}
+
+void MatrixWriter::append(const char* text, std::size_t length) {
+    for (;;) {
+        const std::size_t room = fillLimit_ - used_;
+        char* const out = bufferData(current_) + used_;
+        if (length <= room) {
+            std::memcpy(out, text, length);
+            used_ += length;
+            return;
+        }
+        std::memcpy(out, text, room);
+        used_ += room;
+        text += room;
+        length -= room;
+        handOver();
+    }
+}
+
+std::uint64_t MatrixWriter::blockBytesAtLeast(std::int64_t n) {
+    // Row r: the line start, r - 1 entries of three bytes, the diagonal and the line end.
+    const auto rows = static_cast<std::uint64_t>(std::max<std::int64_t>(n, 1));
+    return kLineStart.size() * rows + 3 * (rows * (rows - 1) / 2) +
+           kDiagonalAndLineEnd.size() * rows;
 }
 
 void MatrixWriter::rethrowWriteError() {
@@ -127,6 +251,7 @@ void MatrixWriter::rethrowWriteError() {
 void MatrixWriter::startThread() {
     try {
         thread_ = std::thread([this] { writerLoop(); });
+        keepOffCreatorsProcessor(thread_);
     } catch (const std::system_error& error) {
         throw RunError(std::string("the thread that writes the output file cannot start: ") +
                        error.what());
@@ -140,30 +265,37 @@ void MatrixWriter::handOver() {
     if (!thread_.joinable()) {
         startThread();
     }
-    std::unique_lock lock(mutex_);
     lengths_[current_] = used_;
-    ++handedOver_;
+    // The count moves on only now that the buffer's length is set: the writing thread reads
+    // both once it sees the count.
+    const std::uint64_t handedOver = ++handedOver_;
     if (writerIdle_) {
+        std::lock_guard lock(mutex_);
         toWriter_.notify_one();
     }
     // The next buffer in turn is free once the write from it, bufferCount_ buffers ago, is done.
-    // When the ring is full, wait until half of it is free: every wake-up of a sleeping thread
-    // costs, so they come in batches rather than one per buffer.
-    if (handedOver_ - written_ == bufferCount_) {
-        waitForWrites(bufferCount_ / 2, lock);
+    // When the ring is full, wait until half of it is free: the writing thread then has work
+    // for a while, and this side fills several buffers without waiting again.
+    if (handedOver - written_ == bufferCount_) {
+        waitForWrites(bufferCount_ / 2);
     }
-    if (writeError_) {
+    if (writeFailed_) {
         rethrowWriteError();
     }
-    current_ = static_cast<std::size_t>(handedOver_ % bufferCount_);
+    current_ = static_cast<std::size_t>(handedOver % bufferCount_);
     used_ = 0;
     fillLimit_ = bufferBytes_;
 }
 
-void MatrixWriter::waitForWrites(std::uint64_t inFlight, std::unique_lock<std::mutex>& lock) {
+void MatrixWriter::waitForWrites(std::uint64_t inFlight) {
+    auto done = [&] { return handedOver_ - written_ <= inFlight || writeFailed_; };
+    if (watchFor(done)) {
+        return;
+    }
+    std::unique_lock lock(mutex_);
     callerWakeAt_ = inFlight;
     callerWaiting_ = true;
-    toCaller_.wait(lock, [&] { return handedOver_ - written_ <= inFlight || writeError_; });
+    toCaller_.wait(lock, done);
     callerWaiting_ = false;
 }
 
@@ -179,48 +311,50 @@ void MatrixWriter::flush() {
         return;
     }
     handOver();
-    std::unique_lock lock(mutex_);
-    waitForWrites(0, lock);
-    if (writeError_) {
+    waitForWrites(0);
+    if (writeFailed_) {
         rethrowWriteError();
     }
 }
 
 void MatrixWriter::writerLoop() {
-    std::unique_lock lock(mutex_);
     for (;;) {
+        const std::uint64_t next = written_;
+        auto ready = [&] { return stopping_ || handedOver_ > next; };
+        if (!watchFor(ready)) {
+            std::unique_lock lock(mutex_);
+            writerIdle_ = true;
+            toWriter_.wait(lock, ready);
+            writerIdle_ = false;
+        }
         if (stopping_) {
             return;
         }
-        if (written_ == handedOver_) {
-            writerIdle_ = true;
-            toWriter_.wait(lock, [this] { return stopping_ || written_ < handedOver_; });
-            writerIdle_ = false;
-            continue;
-        }
-        const auto index = static_cast<std::size_t>(written_ % bufferCount_);
-        const std::string_view text(bufferData(index), lengths_[index]);
-        lock.unlock();
+        const auto index = static_cast<std::size_t>(next % bufferCount_);
         std::exception_ptr error;
         try {
-            file_.write(text);
+            file_.write(std::string_view(bufferData(index), lengths_[index]));
         } catch (const RunError&) {
             error = std::current_exception();
         } catch (const std::exception& other) {
             error = std::make_exception_ptr(
                 RunError(std::string("writing the output file failed: ") + other.what()));
         }
-        lock.lock();
         if (error) {
             // Nothing after a failed write may reach the file; the caller learns of it at its
             // next hand-over or flush.
+            std::lock_guard lock(mutex_);
             writeError_ = error;
+            writeFailed_ = true;
             toCaller_.notify_one();
             return;
         }
-        ++written_;
-        if (callerWaiting_ && handedOver_ - written_ <= callerWakeAt_) {
-            toCaller_.notify_one();
+        written_ = next + 1;
+        if (callerWaiting_) {
+            std::lock_guard lock(mutex_);
+            if (handedOver_ - written_ <= callerWakeAt_) {
+                toCaller_.notify_one();
+            }
         }
     }
 }

@@ -2,6 +2,7 @@
 
 #include "block_text.h"
 
+#include <atomic>
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
@@ -25,19 +26,25 @@ class OutputFile;
 // Text is formatted into a ring of bounded buffers. While the caller formats into one, a
 // writing thread of the writer's own hands the full ones to the file in order, so that
 // computing and formatting overlap with the file's own cost. The thread starts when the first
-// buffer is handed over (early, at 256 KiB); smaller output is written by flush() on the
-// caller's thread. A failure to write is raised as RunError on the caller's thread, at the next
-// buffer handed over or at flush().
+// buffer is handed over (early, at 256 KiB), or at once when the caller expects that much;
+// smaller output is written by flush() on the caller's thread. A failure to write is raised as
+// RunError on the caller's thread, at the next buffer handed over or at flush().
+//
+// Each side waits for the other by watching for a short while before it sleeps: a buffer is
+// written or filled within a fraction of a millisecond, while waking a sleeping thread can take
+// longer than that on a busy or virtual machine, and would leave both sides idle meanwhile.
 class MatrixWriter {
 public:
-    static constexpr std::size_t kDefaultBufferBytes = std::size_t{2} << 20;
+    static constexpr std::size_t kDefaultBufferBytes = std::size_t{1} << 20;
     static constexpr std::size_t kDefaultBufferCount = 4;
     // Smaller buffers are raised to this.
     static constexpr std::size_t kMinBufferBytes = 64 * 1024;
 
-    // Throws RunError when the buffers cannot be had.
+    // Throws RunError when the buffers or the writing thread cannot be had. expectedBytes is
+    // how much the caller means to write, if known.
     explicit MatrixWriter(OutputFile& file, std::size_t bufferBytes = kDefaultBufferBytes,
-                          std::size_t bufferCount = kDefaultBufferCount);
+                          std::size_t bufferCount = kDefaultBufferCount,
+                          std::uint64_t expectedBytes = 0);
     // Stops the writing thread. What has not been written by then is dropped: a run that ends
     // well has flushed everything, and one that fails flushes what belongs in the file.
     ~MatrixWriter();
@@ -53,6 +60,10 @@ public:
     // one writeBlock gives for that matrix, made faster from the codes.
     void writeSubjectBlock(const std::int16_t* codes, std::int64_t n);
 
+    // The bytes of a block for n stimuli whose entries all have one digit: the size of every
+    // subject block, and the least any block takes. For sizing the file before it is written.
+    static std::uint64_t blockBytesAtLeast(std::int64_t n);
+
     // Hands everything appended so far to the file and returns once it is written.
     void flush();
 
@@ -62,6 +73,8 @@ public:
 private:
     // Room for bytes more characters (plus a few of slack) in the present buffer.
     char* reserve(std::size_t bytes);
+    // Appends text, across buffers where the present one has too little room.
+    void append(const char* text, std::size_t length);
     // Appends a block for n stimuli whose row r, columns first to first + count - 1, putEntries
     // formats (at most maxEntryBytes an entry).
     template <typename PutEntries>
@@ -70,7 +83,7 @@ private:
     void handOver();
     void writerLoop();
     // Waits until no more than inFlight handed-over buffers are unwritten, or a write failed.
-    void waitForWrites(std::uint64_t inFlight, std::unique_lock<std::mutex>& lock);
+    void waitForWrites(std::uint64_t inFlight);
     void startThread();
     void rethrowWriteError();
     char* bufferData(std::size_t index) const { return storage_ + index * bufferBytes_; }
@@ -89,17 +102,20 @@ private:
     bool failed_ = false;
     SubjectRows subjectRows_;
 
-    // Shared with the writing thread, under mutex_. Buffers are handed over and written strictly
-    // in turn: buffer k % bufferCount_ is the k-th handed over.
+    // Shared with the writing thread. Buffers are handed over and written strictly in turn:
+    // buffer k % bufferCount_ is the k-th handed over. The counts are watched without the
+    // mutex; the rest is under it. A side that goes to sleep says so first (writerIdle_,
+    // callerWaiting_), and the other side, having moved its count on, wakes it.
     std::mutex mutex_;
-    std::condition_variable toWriter_; // work to write, or stop
-    std::condition_variable toCaller_; // room in the ring, or a write error
-    bool writerIdle_ = false;          // the writing thread waits on toWriter_
-    bool callerWaiting_ = false;       // the caller waits on toCaller_ ...
-    std::uint64_t callerWakeAt_ = 0;   // ... until no more than this many buffers are unwritten
-    std::uint64_t handedOver_ = 0;
-    std::uint64_t written_ = 0;
-    bool stopping_ = false;
+    std::condition_variable toWriter_;       // work to write, or stop
+    std::condition_variable toCaller_;       // room in the ring, or a write error
+    std::atomic<bool> writerIdle_{false};    // the writing thread sleeps on toWriter_
+    std::atomic<bool> callerWaiting_{false}; // the caller sleeps on toCaller_ ...
+    std::uint64_t callerWakeAt_ = 0;         // ... until no more than this many are unwritten
+    std::atomic<std::uint64_t> handedOver_{0};
+    std::atomic<std::uint64_t> written_{0};
+    std::atomic<bool> stopping_{false};
+    std::atomic<bool> writeFailed_{false}; // writeError_ is set
     std::exception_ptr writeError_;
     std::thread thread_;
 };

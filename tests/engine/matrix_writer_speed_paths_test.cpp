@@ -18,6 +18,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cstdlib>
 #include <random>
 #include <string>
@@ -101,13 +103,17 @@ Codes randomCodes(std::size_t n, std::size_t groups, std::int16_t base, std::mt1
 }
 
 // What a writer with the given buffers leaves in a new file after write(writer) and a flush.
-template <typename Write> std::string written(std::size_t bufferBytes, Write write) {
+// Told to expect much, the writer has its writing thread from the start; otherwise it starts
+// one only when the first buffer is full.
+template <typename Write>
+std::string written(std::size_t bufferBytes, Write write, bool expectMuch = false) {
     testsupport::TempDir dir;
     testsupport::writeFile(dir.file("in.txt"), "");
     dissim::InputFile input(dir.file("in.txt"));
     dissim::OutputFile output(dir.file("out.txt"), input);
     {
-        dissim::MatrixWriter writer(output, bufferBytes);
+        dissim::MatrixWriter writer(output, bufferBytes, dissim::MatrixWriter::kDefaultBufferCount,
+                                    expectMuch ? std::uint64_t{1} << 40 : 0);
         write(writer);
         writer.flush();
     }
@@ -176,12 +182,17 @@ TEST_P(SubjectBlocks, FromCodesMatchTheMatrixBlocks) {
         expected +=
             referenceBlock(subjectMatrixOf(subjects.back()), static_cast<std::int64_t>(c.n));
     }
-    const std::string text = written(c.bufferBytes, [&](dissim::MatrixWriter& writer) {
-        for (const auto& codes : subjects) {
-            writer.writeSubjectBlock(codes.data(), static_cast<std::int64_t>(c.n));
-        }
-    });
-    EXPECT_EQ(text, expected);
+    for (const bool expectMuch : {false, true}) {
+        const std::string text = written(
+            c.bufferBytes,
+            [&](dissim::MatrixWriter& writer) {
+                for (const auto& codes : subjects) {
+                    writer.writeSubjectBlock(codes.data(), static_cast<std::int64_t>(c.n));
+                }
+            },
+            expectMuch);
+        EXPECT_EQ(text, expected) << (expectMuch ? "thread from the start" : "thread when full");
+    }
 }
 
 // Rows are cut from one row per group up to 64 groups and a quarter of the stimuli, and
@@ -333,6 +344,10 @@ TEST_P(LargeRuns, KeepWholeBlocksOnlyAndLeaveTheArraysOfTheCompleteSubjects) {
     EXPECT_EQ(result.done, c.done) << result.description;
     EXPECT_EQ(observer.statuses, statuses);
     EXPECT_TRUE(testsupport::readFile(state.outputFile) == expected) << "output differs";
+    // The disk room set aside for the whole file is given back beyond what was written.
+    struct stat st {};
+    ASSERT_EQ(::stat(state.outputFile.c_str(), &st), 0);
+    EXPECT_LE(static_cast<std::uint64_t>(st.st_blocks) * 512, expected.size() + 64 * 1024);
 
     // The arrays as the subject-by-subject steps leave them after the last complete subject.
     if (!subjects.empty()) {
