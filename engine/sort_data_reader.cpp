@@ -5,6 +5,10 @@
 
 #include <algorithm>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace dissim {
 namespace {
 
@@ -275,6 +279,31 @@ bool takePlainItem(const char* data, std::size_t& p, std::size_t end, bool comma
     return true;
 }
 
+#if defined(__SSE2__)
+// Eight items at data[p] that are each one space and one digit, followed by a separator: stores
+// their codes and returns true; otherwise false. Each 16-bit lane of the 16 bytes holds a space
+// and a digit, so the lane shifted right by a byte is the digit's value.
+bool takeEightSpacedDigits(const char* data, std::size_t p, std::size_t end, std::int16_t* codes) {
+    constexpr std::size_t kBytes = 16;
+    if (end - p <= kBytes || !isItemEnd(data[p + kBytes])) {
+        return false;
+    }
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + p));
+    const __m128i values = _mm_sub_epi8(bytes, _mm_set1_epi8('0'));
+    const __m128i digits = _mm_cmpeq_epi8(_mm_min_epu8(values, _mm_set1_epi8(9)), values);
+    const __m128i spaces = _mm_cmpeq_epi8(bytes, _mm_set1_epi8(' '));
+    const auto digitBits = static_cast<unsigned>(_mm_movemask_epi8(digits));
+    const auto spaceBits = static_cast<unsigned>(_mm_movemask_epi8(spaces));
+    constexpr unsigned kEven = 0x5555; // the spaces' places
+    constexpr unsigned kOdd = 0xAAAA;  // the digits' places
+    if ((spaceBits & kEven) != kEven || (digitBits & kOdd) != kOdd) {
+        return false;
+    }
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(codes), _mm_srli_epi16(values, 8));
+    return true;
+}
+#endif
+
 } // namespace
 
 void SortDataReader::tookPlainItems(std::size_t end, std::int64_t taken) {
@@ -294,7 +323,18 @@ void SortDataReader::readCodes(std::int64_t subject, std::int16_t* codes, std::i
         std::size_t p = pos_;
         bool commaAllowed = commaAllowed_;
         const std::int64_t first = k;
-        while (k <= count && takePlainItem(data, p, end_, commaAllowed, codes[k])) {
+        while (k <= count) {
+#if defined(__SSE2__)
+            if (count - k >= 7 && takeEightSpacedDigits(data, p, end_, codes + k)) {
+                p += 16;
+                k += 8;
+                commaAllowed = true;
+                continue;
+            }
+#endif
+            if (!takePlainItem(data, p, end_, commaAllowed, codes[k])) {
+                break;
+            }
             commaAllowed = true;
             ++k;
         }
