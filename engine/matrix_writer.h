@@ -117,6 +117,7 @@ private:
     std::atomic<bool> stopping_{false};
     std::atomic<bool> writeFailed_{false}; // writeError_ is set
     std::exception_ptr writeError_;
+    std::atomic<bool> threadDone_{false}; // the writing thread has left writerLoop()
     std::thread thread_;
 };
 
