@@ -123,10 +123,8 @@ RunResult runDissimilarity(RunState& state, RunObserver& observer) {
         output.emplace(state.outputFile, *input);
         const std::int64_t n = state.numStimuli.loopCount();
         const std::int64_t subjects = state.numSubjects.loopCount();
-        const std::uint64_t outputBytes = outputBytesAtLeast(subjects, n);
-        output->reserve(outputBytes);
         writer.emplace(*output, MatrixWriter::kDefaultBufferBytes,
-                       MatrixWriter::kDefaultBufferCount, outputBytes);
+                       MatrixWriter::kDefaultBufferCount, outputBytesAtLeast(subjects, n));
         observer.statusChanged(kStatusProcessing);
 
         if (n >= 1) {

@@ -127,9 +127,10 @@ MatrixWriter::MatrixWriter(OutputFile& file, std::size_t bufferBytes, std::size_
     } catch (const std::bad_alloc&) {
         throw RunError("there is not enough memory for the output buffers");
     }
-    // Started now, the thread is ready by the time the first buffer is full.
+    // Started now, the thread is ready by the time the first buffer is full, and meanwhile sets
+    // the file's room aside.
     if (expectedBytes > fillLimit_) {
-        startThread();
+        startThread(expectedBytes);
     }
 }
 
@@ -255,9 +256,15 @@ void MatrixWriter::rethrowWriteError() {
     std::rethrow_exception(writeError_);
 }
 
-void MatrixWriter::startThread() {
+void MatrixWriter::startThread(std::uint64_t reserveBytes) {
     try {
-        thread_ = std::thread([this] {
+        thread_ = std::thread([this, reserveBytes] {
+            file_.reserve(reserveBytes);
+            roomSetAside_ = true;
+            if (callerWaiting_) {
+                std::lock_guard lock(mutex_);
+                toCaller_.notify_one();
+            }
             writerLoop();
             threadDone_ = true; // the thread's last use of this writer
         });
@@ -273,7 +280,7 @@ void MatrixWriter::handOver() {
         return;
     }
     if (!thread_.joinable()) {
-        startThread();
+        startThread(0);
     }
     lengths_[current_] = used_;
     // The count moves on only now that the buffer's length is set: the writing thread reads
@@ -298,7 +305,11 @@ void MatrixWriter::handOver() {
 }
 
 void MatrixWriter::waitForWrites(std::uint64_t inFlight) {
-    auto done = [&] { return handedOver_ - written_ <= inFlight || writeFailed_; };
+    // The thread's use of the file starts with setting its room aside: until that is done, the
+    // caller may not take the file back either.
+    auto done = [&] {
+        return (handedOver_ - written_ <= inFlight && roomSetAside_) || writeFailed_;
+    };
     if (watchFor(done)) {
         return;
     }

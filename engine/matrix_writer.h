@@ -41,7 +41,8 @@ public:
     static constexpr std::size_t kMinBufferBytes = 64 * 1024;
 
     // Throws RunError when the buffers or the writing thread cannot be had. expectedBytes is
-    // how much the caller means to write, if known.
+    // how much the caller is sure to write, if known; when it is much, the writer sets that
+    // much room aside in the file (OutputFile::reserve) before it writes.
     explicit MatrixWriter(OutputFile& file, std::size_t bufferBytes = kDefaultBufferBytes,
                           std::size_t bufferCount = kDefaultBufferCount,
                           std::uint64_t expectedBytes = 0);
@@ -84,7 +85,8 @@ private:
     void writerLoop();
     // Waits until no more than inFlight handed-over buffers are unwritten, or a write failed.
     void waitForWrites(std::uint64_t inFlight);
-    void startThread();
+    // Starts the writing thread, which first reserves reserveBytes of the file (if not 0).
+    void startThread(std::uint64_t reserveBytes);
     void rethrowWriteError();
     char* bufferData(std::size_t index) const { return storage_ + index * bufferBytes_; }
 
@@ -117,7 +119,8 @@ private:
     std::atomic<bool> stopping_{false};
     std::atomic<bool> writeFailed_{false}; // writeError_ is set
     std::exception_ptr writeError_;
-    std::atomic<bool> threadDone_{false}; // the writing thread has left writerLoop()
+    std::atomic<bool> roomSetAside_{false}; // the writing thread has set the file's room aside
+    std::atomic<bool> threadDone_{false};   // the writing thread has left writerLoop()
     std::thread thread_;
 };
 

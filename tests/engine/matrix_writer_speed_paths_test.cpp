@@ -369,6 +369,7 @@ TEST_P(LargeRuns, KeepWholeBlocksOnlyAndLeaveTheArraysOfTheCompleteSubjects) {
 
 INSTANTIATE_TEST_SUITE_P(Table, LargeRuns,
                          testing::Values(RunCase{"complete", "", 9, true},
+                                         RunCase{"failsAtTheFirstItem", "x", 0, false},
                                          RunCase{"endsBetweenSubjects", "", 6, false},
                                          RunCase{"endsWithinASubject", "1 2 3 1 2 3\r\n", 6, false},
                                          RunCase{"letterWithinASubject", "1 2 x 1\r\n", 4, false},
