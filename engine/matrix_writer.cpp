@@ -300,8 +300,14 @@ void MatrixWriter::handOver() {
         rethrowWriteError();
     }
     current_ = static_cast<std::size_t>(handedOver % bufferCount_);
+    // The next buffer ends where the file reaches a whole number of buffers again, so that the
+    // writes stay aligned to their size after an early or short one: the system then keeps
+    // the file's text in large pages of memory, which costs it less.
+    streamBytes_ += used_;
+    const std::size_t toAlignment =
+        bufferBytes_ - static_cast<std::size_t>(streamBytes_ % bufferBytes_);
+    fillLimit_ = toAlignment >= kMinBufferBytes ? toAlignment : bufferBytes_;
     used_ = 0;
-    fillLimit_ = bufferBytes_;
 }
 
 void MatrixWriter::waitForWrites(std::uint64_t inFlight) {

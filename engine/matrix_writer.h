@@ -35,7 +35,7 @@ class OutputFile;
 // longer than that on a busy or virtual machine, and would leave both sides idle meanwhile.
 class MatrixWriter {
 public:
-    static constexpr std::size_t kDefaultBufferBytes = std::size_t{1} << 20;
+    static constexpr std::size_t kDefaultBufferBytes = std::size_t{2} << 20;
     static constexpr std::size_t kDefaultBufferCount = 4;
     // Smaller buffers are raised to this.
     static constexpr std::size_t kMinBufferBytes = 64 * 1024;
@@ -100,7 +100,8 @@ private:
     // The caller's side: the buffer being filled and how far.
     std::size_t current_ = 0;
     std::size_t used_ = 0;
-    std::size_t fillLimit_; // the present buffer is handed over before it holds more
+    std::size_t fillLimit_;         // the present buffer is handed over before it holds more
+    std::uint64_t streamBytes_ = 0; // bytes in the buffers handed over so far
     bool failed_ = false;
     SubjectRows subjectRows_;
 
