@@ -121,12 +121,10 @@ RunResult runDissimilarity(RunState& state, RunObserver& observer) {
     try {
         input.emplace(state.inputFile);
         output.emplace(state.outputFile, *input);
-        const std::int64_t n = state.numStimuli.loopCount();
-        const std::int64_t subjects = state.numSubjects.loopCount();
-        writer.emplace(*output, MatrixWriter::kDefaultBufferBytes,
-                       MatrixWriter::kDefaultBufferCount, outputBytesAtLeast(subjects, n));
+        writer.emplace(*output);
         observer.statusChanged(kStatusProcessing);
 
+        const std::int64_t n = state.numStimuli.loopCount();
         if (n >= 1) {
             const std::int16_t subjects16 = state.numSubjects.toInt16();
             for (std::int64_t i = 1; i <= n; ++i) {
@@ -136,6 +134,8 @@ RunResult runDissimilarity(RunState& state, RunObserver& observer) {
         }
 
         SortDataReader reader(*input);
+        const std::int64_t subjects = state.numSubjects.loopCount();
+        writer->expect(outputBytesAtLeast(subjects, n));
         const auto stimuli = static_cast<std::size_t>(n);
         try {
             counter.emplace(state.countMatrix, stimuli,

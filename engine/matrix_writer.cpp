@@ -106,8 +106,7 @@ void keepOffCreatorsProcessor(std::thread& thread) {
 
 } // namespace
 
-MatrixWriter::MatrixWriter(OutputFile& file, std::size_t bufferBytes, std::size_t bufferCount,
-                           std::uint64_t expectedBytes)
+MatrixWriter::MatrixWriter(OutputFile& file, std::size_t bufferBytes, std::size_t bufferCount)
     : file_(file), bufferBytes_(std::max(bufferBytes, kMinBufferBytes)),
       bufferCount_(std::max<std::size_t>(bufferCount, 2)),
       fillLimit_(std::min(bufferBytes_, std::max(kFirstFillBytes, kMinBufferBytes))) {
@@ -127,10 +126,11 @@ MatrixWriter::MatrixWriter(OutputFile& file, std::size_t bufferBytes, std::size_
     } catch (const std::bad_alloc&) {
         throw RunError("there is not enough memory for the output buffers");
     }
-    // Started now, the thread is ready by the time the first buffer is full, and meanwhile sets
-    // the file's room aside.
-    if (expectedBytes > fillLimit_) {
-        startThread(expectedBytes);
+}
+
+void MatrixWriter::expect(std::uint64_t bytes) {
+    if (bytes > fillLimit_ && !thread_.joinable() && used_ == 0) {
+        startThread(bytes);
     }
 }
 

@@ -40,12 +40,9 @@ public:
     // Smaller buffers are raised to this.
     static constexpr std::size_t kMinBufferBytes = 64 * 1024;
 
-    // Throws RunError when the buffers or the writing thread cannot be had. expectedBytes is
-    // how much the caller is sure to write, if known; when it is much, the writer sets that
-    // much room aside in the file (OutputFile::reserve) before it writes.
+    // Throws RunError when the buffers cannot be had.
     explicit MatrixWriter(OutputFile& file, std::size_t bufferBytes = kDefaultBufferBytes,
-                          std::size_t bufferCount = kDefaultBufferCount,
-                          std::uint64_t expectedBytes = 0);
+                          std::size_t bufferCount = kDefaultBufferCount);
     // Stops the writing thread. What has not been written by then is dropped: a run that ends
     // well has flushed everything, and one that fails flushes what belongs in the file.
     ~MatrixWriter();
@@ -64,6 +61,12 @@ public:
     // The bytes of a block for n stimuli whose entries all have one digit: the size of every
     // subject block, and the least any block takes. For sizing the file before it is written.
     static std::uint64_t blockBytesAtLeast(std::int64_t n);
+
+    // Tells the writer that at least bytes will be written. When that is more than the first
+    // buffer holds, the writing thread starts now (throws RunError when it cannot), ready by
+    // the time the first buffer is full, and meanwhile sets that much room aside in the file
+    // (OutputFile::reserve). Call before anything is appended, or not at all.
+    void expect(std::uint64_t bytes);
 
     // Hands everything appended so far to the file and returns once it is written.
     void flush();

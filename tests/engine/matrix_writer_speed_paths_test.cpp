@@ -112,8 +112,10 @@ std::string written(std::size_t bufferBytes, Write write, bool expectMuch = fals
     dissim::InputFile input(dir.file("in.txt"));
     dissim::OutputFile output(dir.file("out.txt"), input);
     {
-        dissim::MatrixWriter writer(output, bufferBytes, dissim::MatrixWriter::kDefaultBufferCount,
-                                    expectMuch ? std::uint64_t{1} << 40 : 0);
+        dissim::MatrixWriter writer(output, bufferBytes);
+        if (expectMuch) {
+            writer.expect(std::uint64_t{1} << 40);
+        }
         write(writer);
         writer.flush();
     }

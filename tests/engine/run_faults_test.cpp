@@ -454,8 +454,8 @@ INSTANTIATE_TEST_SUITE_P(RunFaults, PermissionFaultTest, testing::ValuesIn(kPerm
 // ---------------------------------------------------------------------------------------------
 // Counts beyond what the run can hold.
 
-// A subject count that does not fit the 16-bit count matrix fails once the files are open;
-// the output has been emptied and holds nothing.
+// A subject count that does not fit the 16-bit count matrix, or is no number, fails once the
+// files are open and the run is processing; the output has been emptied and holds nothing.
 class SubjectCountTooLargeTest : public testing::TestWithParam<const char*> {};
 
 TEST_P(SubjectCountTooLargeTest, FailsWithAnEmptyOutput) {
@@ -471,7 +471,7 @@ TEST_P(SubjectCountTooLargeTest, FailsWithAnEmptyOutput) {
 }
 
 INSTANTIATE_TEST_SUITE_P(RunFaults, SubjectCountTooLargeTest,
-                         testing::Values("32768", "32767.5", "1e5", "-32769"));
+                         testing::Values("32768", "32767.5", "1e5", "-32769", "x"));
 
 // The largest subject count the count matrix holds still runs to the end.
 TEST(RunFaults, LargestSubjectCountRuns) {
