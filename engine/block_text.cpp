@@ -138,7 +138,6 @@ constexpr std::size_t kGroupSlots = 4 * kMaxGroups;
 
 void SubjectRows::prepare(const std::int16_t* codes, std::size_t n) {
     codes_ = codes;
-    n_ = n;
     lineBytes_ = 1 + 3 * n;
     groupCodes_.clear();
     byGroup_ = false;

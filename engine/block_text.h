@@ -50,7 +50,6 @@ public:
 
 private:
     const std::int16_t* codes_ = nullptr;
-    std::size_t n_ = 0;
     std::size_t lineBytes_ = 0;             // one group's line: 1 + 3 n bytes
     std::vector<std::int16_t> groupCodes_;  // the distinct codes, in the order first seen
     std::vector<std::uint32_t> groupOfRow_; // per stimulus, its index in groupCodes_

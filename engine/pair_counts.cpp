@@ -2,8 +2,6 @@
 
 #include "matrix16.h"
 
-#include "pair_count_rows.h"
-
 #include <algorithm>
 
 namespace dissim {
