@@ -1,13 +1,19 @@
 #include "dissimilarity_run.h"
 
-#include "recording_observer.h"
-#include "run_settings.h"
+#include "matrix16.h"
 #include "run_state.h"
+
+#include "recording_observer.h"
+#include "reference_matrices.h"
+#include "run_settings.h"
 #include "temp_dir.h"
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <filesystem>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -17,6 +23,10 @@ using dissim::kStatusDone;
 using dissim::kStatusFailed;
 using dissim::kStatusProcessing;
 using dissim::kStatusWriting;
+using testsupport::Codes;
+using testsupport::randomCodes;
+using testsupport::referenceBlock;
+using testsupport::subjectMatrixOf;
 
 const std::string kProcessing(kStatusProcessing);
 const std::string kWriting(kStatusWriting);
@@ -230,6 +240,119 @@ TEST(Run, MissingFilesFailBeforeProcessing) {
         EXPECT_EQ(observer.statuses, statuses({kFailed}));
         EXPECT_FALSE(std::filesystem::exists(dir.file("out.txt")))
             << "a missing input must not create the output";
+    }
+}
+
+// Whole runs large enough to need many buffers and the writing thread.
+struct LargeRunCase {
+    const char* name;
+    std::string tail; // what follows the codes of the complete subjects
+    std::size_t completeSubjects;
+    bool done;
+};
+
+class LargeRuns : public testing::TestWithParam<LargeRunCase> {};
+
+TEST_P(LargeRuns, KeepWholeBlocksOnlyAndLeaveTheArraysOfTheCompleteSubjects) {
+    const LargeRunCase& c = GetParam();
+    constexpr std::size_t kStimuli = 400;
+    constexpr std::size_t kSubjects = 9;
+    std::mt19937 random(11);
+    std::vector<Codes> subjects;
+    std::string input;
+    for (std::size_t s = 0; s < c.completeSubjects; ++s) {
+        subjects.push_back(randomCodes(kStimuli, 2 + s % 7, 1, random));
+        for (std::size_t k = 1; k <= kStimuli; ++k) {
+            input += std::to_string(subjects.back()[k]) + (k < kStimuli ? " " : "\r\n");
+        }
+    }
+    input += c.tail;
+
+    testsupport::TempDir dir;
+    testsupport::writeFile(dir.file("sort.txt"), input);
+    dissim::RunState state =
+        testsupport::runSettings(std::to_string(kSubjects), std::to_string(kStimuli),
+                                 dir.file("sort.txt"), dir.file("matrices.txt"));
+    testsupport::RecordingObserver observer;
+    const dissim::RunResult result = dissim::runDissimilarity(state, observer);
+
+    dissim::Matrix16 counts;
+    counts.resize(kStimuli + 1);
+    std::string expected;
+    for (const Codes& codes : subjects) {
+        const dissim::Matrix16 m = subjectMatrixOf(codes);
+        expected += referenceBlock(m, kStimuli);
+        for (std::size_t i = 1; i <= kStimuli; ++i) {
+            for (std::size_t j = 1; j < i; ++j) {
+                counts(i, j) = static_cast<std::int16_t>(counts(i, j) + m(i, j));
+            }
+        }
+    }
+    std::vector<std::string> statuses{std::string(dissim::kStatusProcessing)};
+    statuses.insert(statuses.end(), c.completeSubjects, std::string(dissim::kStatusWriting));
+    if (c.done) {
+        expected += referenceBlock(counts, kStimuli);
+        statuses.emplace_back(dissim::kStatusDone);
+    } else {
+        statuses.emplace_back(dissim::kStatusFailed);
+    }
+    EXPECT_EQ(result.done, c.done) << result.description;
+    EXPECT_EQ(observer.statuses, statuses);
+    EXPECT_TRUE(testsupport::readFile(state.outputFile) == expected) << "output differs";
+    // The disk room set aside for the whole file is given back beyond what was written.
+    struct stat st {};
+    ASSERT_EQ(::stat(state.outputFile.c_str(), &st), 0);
+    EXPECT_LE(static_cast<std::uint64_t>(st.st_blocks) * 512, expected.size() + 64 * 1024);
+
+    // The arrays as the subject-by-subject steps leave them after the last complete subject.
+    if (!subjects.empty()) {
+        const dissim::Matrix16 last = subjectMatrixOf(subjects.back());
+        for (std::size_t i = 0; i <= kStimuli; ++i) {
+            for (std::size_t j = 0; j <= kStimuli; ++j) {
+                ASSERT_EQ(state.subjectMatrix(i, j), last(i, j)) << i << "," << j;
+            }
+        }
+    }
+    for (std::size_t i = 2; i <= kStimuli; ++i) {
+        for (std::size_t j = 1; j < i; ++j) {
+            // Separated by counts(i, j) of the complete subjects, together for the others read.
+            const auto together = static_cast<int>(c.completeSubjects) - counts(i, j);
+            ASSERT_EQ(state.countMatrix(i, j), static_cast<int>(kSubjects) - together) << i << j;
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, LargeRuns,
+    testing::Values(LargeRunCase{"complete", "", 9, true},
+                    LargeRunCase{"failsAtTheFirstItem", "x", 0, false},
+                    LargeRunCase{"endsBetweenSubjects", "", 6, false},
+                    LargeRunCase{"endsWithinASubject", "1 2 3 1 2 3\r\n", 6, false},
+                    LargeRunCase{"letterWithinASubject", "1 2 x 1\r\n", 4, false},
+                    LargeRunCase{"codeOutOfRange", "4 32768\r\n", 3, false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(LargeRuns, AFullDiskWithTheWritingThreadFailsAndIsNeverDone) {
+    testsupport::TempDir dir;
+    std::string input;
+    for (int s = 0; s < 20; ++s) {
+        for (int k = 0; k < 500; ++k) {
+            input += std::to_string((k * (s + 3)) % 5) + " ";
+        }
+    }
+    testsupport::writeFile(dir.file("sort.txt"), input);
+    dissim::RunState state =
+        testsupport::runSettings("20", "500", dir.file("sort.txt"), "/dev/full");
+    testsupport::RecordingObserver observer;
+    const dissim::RunResult result = dissim::runDissimilarity(state, observer);
+    EXPECT_FALSE(result.done);
+    EXPECT_NE(result.description.find("writing the output file"), std::string::npos)
+        << result.description;
+    ASSERT_FALSE(observer.statuses.empty());
+    EXPECT_EQ(observer.statuses.front(), dissim::kStatusProcessing);
+    EXPECT_EQ(observer.statuses.back(), dissim::kStatusFailed);
+    for (std::size_t i = 1; i + 1 < observer.statuses.size(); ++i) {
+        EXPECT_EQ(observer.statuses[i], dissim::kStatusWriting);
     }
 }
 

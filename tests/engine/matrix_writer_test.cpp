@@ -1,16 +1,28 @@
+// The matrix file's writing: the block format on small examples, and the fast paths (many
+// buffers, blocks made from a subject's codes, the writing thread and its failures) checked
+// against the block's text entry by entry.
+
 #include "matrix_writer.h"
 
 #include "files.h"
 #include "matrix16.h"
 #include "run_error.h"
+
+#include "reference_matrices.h"
 #include "temp_dir.h"
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
 namespace {
+
+using testsupport::Codes;
+using testsupport::randomCodes;
+using testsupport::referenceBlock;
+using testsupport::subjectMatrixOf;
 
 // A matrix over n stimuli whose lower triangle holds the given rows (row r holds r-1 values).
 dissim::Matrix16 lowerTriangle(const std::vector<std::vector<int>>& rows) {
@@ -24,16 +36,62 @@ dissim::Matrix16 lowerTriangle(const std::vector<std::vector<int>>& rows) {
     return m;
 }
 
-std::string writtenBlock(const dissim::Matrix16& m, std::int64_t n) {
+enum class Values { Binary, Counts, Negative, Extremes };
+
+dissim::Matrix16 randomMatrix(std::size_t n, Values kind, std::mt19937& random) {
+    static const std::int16_t extremes[] = {-32768, -10000, -1,   0,    1,     9,
+                                            10,     999,    1023, 1024, 10000, 32767};
+    dissim::Matrix16 m;
+    m.resize(n + 1);
+    for (std::size_t r = 1; r <= n; ++r) {
+        for (std::size_t c = 1; c <= n; ++c) {
+            const auto pick = random();
+            switch (kind) {
+            case Values::Binary:
+                m(r, c) = static_cast<std::int16_t>(pick % 2);
+                break;
+            case Values::Counts: // across the end of the table of entry texts
+                m(r, c) = static_cast<std::int16_t>(pick % 1500);
+                break;
+            case Values::Negative:
+                m(r, c) = static_cast<std::int16_t>(static_cast<int>(pick % 101) - 50);
+                break;
+            case Values::Extremes: // mostly runs of 0/1 broken by one odd value
+                m(r, c) = pick % 5 == 0 ? extremes[pick / 5 % std::size(extremes)]
+                                        : static_cast<std::int16_t>(pick / 7 % 2);
+                break;
+            }
+        }
+    }
+    return m;
+}
+
+constexpr std::size_t kSmallBuffers = dissim::MatrixWriter::kMinBufferBytes;
+constexpr std::size_t kDefaultBuffers = dissim::MatrixWriter::kDefaultBufferBytes;
+
+// What a writer with the given buffers leaves in a new file after write(writer) and a flush.
+// Told to expect much, the writer has its writing thread from the start; otherwise it starts
+// one only when the first buffer is full.
+template <typename Write>
+std::string written(std::size_t bufferBytes, Write write, bool expectMuch = false) {
     testsupport::TempDir dir;
     testsupport::writeFile(dir.file("in.txt"), "");
     dissim::InputFile input(dir.file("in.txt"));
     dissim::OutputFile output(dir.file("out.txt"), input);
-    dissim::MatrixWriter writer(output);
-    writer.writeBlock(m, n);
-    writer.flush();
+    {
+        dissim::MatrixWriter writer(output, bufferBytes);
+        if (expectMuch) {
+            writer.expect(std::uint64_t{1} << 40);
+        }
+        write(writer);
+        writer.flush();
+    }
     output.close();
     return testsupport::readFile(dir.file("out.txt"));
+}
+
+std::string writtenBlock(const dissim::Matrix16& m, std::int64_t n) {
+    return written(kDefaultBuffers, [&](dissim::MatrixWriter& writer) { writer.writeBlock(m, n); });
 }
 
 struct BlockCase {
@@ -83,17 +141,12 @@ TEST(MatrixWriter, LargeBlockMatchesLineByLineFormatting) {
     const std::int64_t n = 1500;
     dissim::Matrix16 m;
     m.resize(n + 1);
-    std::string expected;
     for (std::int64_t r = 1; r <= n; ++r) {
-        expected += ' ';
         for (std::int64_t c = 1; c < r; ++c) {
-            const auto value = static_cast<std::int16_t>((r * 31 + c * 17) % 70000 - 35000);
-            m(r, c) = value;
-            expected += (value < 0 ? "-" : " ") + std::to_string(value < 0 ? -value : value) + " ";
+            m(r, c) = static_cast<std::int16_t>((r * 31 + c * 17) % 70000 - 35000);
         }
-        expected += " 0 \r\n";
     }
-    EXPECT_EQ(writtenBlock(m, n), expected);
+    EXPECT_EQ(writtenBlock(m, n), referenceBlock(m, n));
 }
 
 TEST(MatrixWriter, AWriteErrorIsAFailure) {
@@ -107,6 +160,119 @@ TEST(MatrixWriter, AWriteErrorIsAFailure) {
     writer.writeBlock(m, 1);
     EXPECT_THROW(writer.flush(), dissim::RunError);
     EXPECT_TRUE(writer.failed());
+}
+
+struct MatrixCase {
+    const char* name;
+    std::size_t n;
+    Values values;
+    std::size_t bufferBytes;
+};
+
+class MatrixBlocks : public testing::TestWithParam<MatrixCase> {};
+
+TEST_P(MatrixBlocks, MatchTheReferenceBlockAfterBlock) {
+    const MatrixCase& c = GetParam();
+    std::mt19937 random(static_cast<unsigned>(c.n) * 31 + static_cast<unsigned>(c.values));
+    std::vector<dissim::Matrix16> blocks;
+    std::string expected;
+    for (int b = 0; b < (c.n > 1000 ? 1 : 3); ++b) {
+        blocks.push_back(randomMatrix(c.n, c.values, random));
+        expected += referenceBlock(blocks.back(), static_cast<std::int64_t>(c.n));
+    }
+    const std::string text = written(c.bufferBytes, [&](dissim::MatrixWriter& writer) {
+        for (const auto& m : blocks) {
+            writer.writeBlock(m, static_cast<std::int64_t>(c.n));
+        }
+    });
+    EXPECT_EQ(text, expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, MatrixBlocks,
+    testing::Values(MatrixCase{"none", 0, Values::Counts, kDefaultBuffers},
+                    MatrixCase{"one", 1, Values::Counts, kDefaultBuffers},
+                    MatrixCase{"eightEntryRunPlusOne", 10, Values::Binary, kDefaultBuffers},
+                    MatrixCase{"binaryManyBuffers", 300, Values::Binary, kSmallBuffers},
+                    MatrixCase{"countsManyBuffers", 300, Values::Counts, kSmallBuffers},
+                    MatrixCase{"negativeManyBuffers", 300, Values::Negative, kSmallBuffers},
+                    MatrixCase{"extremesManyBuffers", 300, Values::Extremes, kSmallBuffers},
+                    MatrixCase{"rowsInStretches", 4500, Values::Counts, kSmallBuffers}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct SubjectCase {
+    const char* name;
+    std::size_t n;
+    std::size_t groups;
+    std::int16_t firstCode;
+    std::size_t bufferBytes;
+};
+
+class SubjectBlocks : public testing::TestWithParam<SubjectCase> {};
+
+TEST_P(SubjectBlocks, FromCodesMatchTheMatrixBlocks) {
+    const SubjectCase& c = GetParam();
+    std::mt19937 random(static_cast<unsigned>(c.n * 7 + c.groups));
+    std::vector<Codes> subjects;
+    std::string expected;
+    for (int s = 0; s < 3; ++s) {
+        subjects.push_back(randomCodes(c.n, c.groups, c.firstCode, random));
+        expected +=
+            referenceBlock(subjectMatrixOf(subjects.back()), static_cast<std::int64_t>(c.n));
+    }
+    for (const bool expectMuch : {false, true}) {
+        const std::string text = written(
+            c.bufferBytes,
+            [&](dissim::MatrixWriter& writer) {
+                for (const auto& codes : subjects) {
+                    writer.writeSubjectBlock(codes.data(), static_cast<std::int64_t>(c.n));
+                }
+            },
+            expectMuch);
+        EXPECT_EQ(text, expected) << (expectMuch ? "thread from the start" : "thread when full");
+    }
+}
+
+// Rows are cut from one row per group up to 64 groups and a quarter of the stimuli, and
+// formatted one by one beyond.
+INSTANTIATE_TEST_SUITE_P(
+    Table, SubjectBlocks,
+    testing::Values(SubjectCase{"none", 0, 1, 1, kDefaultBuffers},
+                    SubjectCase{"one", 1, 1, 1, kDefaultBuffers},
+                    SubjectCase{"two", 2, 2, 1, kDefaultBuffers},
+                    SubjectCase{"allTogether", 9, 1, 5, kDefaultBuffers},
+                    SubjectCase{"twoGroups", 200, 2, 1, kSmallBuffers},
+                    SubjectCase{"quarterOfStimuli", 200, 50, -20, kSmallBuffers},
+                    SubjectCase{"beyondAQuarter", 200, 51, -20, kSmallBuffers},
+                    SubjectCase{"sixtyFourGroups", 1000, 64, 100, kSmallBuffers},
+                    SubjectCase{"sixtyFiveGroups", 1000, 65, 100, kSmallBuffers},
+                    SubjectCase{"everyStimulusAlone", 300, 300, 0, kSmallBuffers},
+                    SubjectCase{"extremeCodes", 500, 2, 32766, kSmallBuffers},
+                    SubjectCase{"lowestCodes", 500, 3, -32768, kDefaultBuffers}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// A write error is raised on the caller's thread, whether the writing thread had started or
+// everything was still in the first buffer.
+TEST(MatrixWriterThread, AWriteErrorReachesTheCallerAndMarksTheWriterFailed) {
+    for (const std::size_t n : {5, 2000}) {
+        testsupport::TempDir dir;
+        testsupport::writeFile(dir.file("in.txt"), "");
+        dissim::InputFile input(dir.file("in.txt"));
+        dissim::OutputFile output("/dev/full", input);
+        dissim::MatrixWriter writer(output, kSmallBuffers);
+        std::mt19937 random(3);
+        const dissim::Matrix16 m = randomMatrix(n, Values::Counts, random);
+        EXPECT_THROW(
+            {
+                for (int b = 0; b < 4; ++b) {
+                    writer.writeBlock(m, static_cast<std::int64_t>(n));
+                }
+                writer.flush();
+            },
+            dissim::RunError)
+            << n;
+        EXPECT_TRUE(writer.failed()) << n;
+    }
 }
 
 } // namespace

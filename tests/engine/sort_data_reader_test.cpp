@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
@@ -179,5 +180,67 @@ TEST(SortDataReader, CountsTheCodesRead) {
     reader.readCode(1, 2);
     EXPECT_EQ(reader.codesRead(), 2);
 }
+
+// The reader's short cut for plain items gives the codes the general path gives, for every
+// item form and separator, including items cut by the end of the reader's buffer.
+// Mostly: every item and separator form in turn. Spaced digits: the usual sort data, one-digit
+// codes each after one space, broken now and then by another form, so that runs of them start
+// and end at every place (line ends, the reader's buffer ends among them).
+enum class Mix { Mostly, SpacedDigits };
+
+class ReaderShortCut : public testing::TestWithParam<Mix> {};
+
+TEST_P(ReaderShortCut, ReadsEveryFormAsTheGeneralPathDoes) {
+    const char* items[] = {"7",     "-12", "00042", "32767", "-32768", "+5", "5.0",
+                           "\"3\"", "1e1", "0",     "-0",    "000001", "99", "-7"};
+    const char* separators[] = {" ", "\t", ",", " , ", "\r\n", "\n", "  ", ",\r\n"};
+    std::mt19937 random(5);
+    std::string text;
+    std::vector<std::int16_t> expected;
+    for (std::size_t i = 0; text.size() < 200 * 1024; ++i) {
+        std::string item = items[(i * 7 + i / 13) % std::size(items)];
+        const char* separator = separators[(i * 3 + i / 11) % std::size(separators)];
+        if (GetParam() == Mix::SpacedDigits && random() % 23 != 0) {
+            item = std::string(1, static_cast<char>('0' + random() % 10));
+            separator = " ";
+        }
+        text += item;
+        text += separator;
+        const dissim::ParsedCode parsed =
+            dissim::parseGroupCode(item.front() == '"' ? item.substr(1, item.size() - 2) : item);
+        ASSERT_EQ(parsed.error, nullptr) << item;
+        expected.push_back(parsed.code);
+    }
+    testsupport::TempDir dir;
+    testsupport::writeFile(dir.file("sort.txt"), text);
+    {
+        dissim::InputFile input(dir.file("sort.txt"));
+        dissim::SortDataReader reader(input);
+        for (std::size_t k = 0; k < expected.size(); ++k) {
+            ASSERT_EQ(reader.readCode(1, static_cast<std::int64_t>(k + 1)), expected[k]) << k;
+        }
+        EXPECT_THROW(reader.readCode(1, 0), dissim::RunError);
+        EXPECT_EQ(reader.codesRead(), static_cast<std::int64_t>(expected.size()));
+    }
+    // The same a subject at a time, as the run reads; the last subject runs past the end.
+    dissim::InputFile input(dir.file("sort.txt"));
+    dissim::SortDataReader reader(input);
+    constexpr std::size_t kStimuli = 37;
+    std::vector<std::int16_t> codes(kStimuli + 1, 0);
+    std::size_t next = 0;
+    for (; next + kStimuli <= expected.size(); next += kStimuli) {
+        reader.readCodes(1, codes.data(), kStimuli);
+        for (std::size_t k = 1; k <= kStimuli; ++k) {
+            ASSERT_EQ(codes[k], expected[next + k - 1]) << next + k - 1;
+        }
+    }
+    EXPECT_THROW(reader.readCodes(1, codes.data(), kStimuli), dissim::RunError);
+    EXPECT_EQ(reader.codesRead(), static_cast<std::int64_t>(expected.size()));
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, ReaderShortCut, testing::Values(Mix::Mostly, Mix::SpacedDigits),
+                         [](const auto& info) {
+                             return info.param == Mix::Mostly ? "mostly" : "spacedDigits";
+                         });
 
 } // namespace
