@@ -163,14 +163,18 @@ RunResult runDissimilarity(RunState& state, RunObserver& observer) {
         output->close();
         observer.statusChanged(kStatusDone);
         return {true, {}};
-    } catch (const RunError& error) {
-        std::string description = error.what();
+    } catch (const std::exception& error) {
+        // Every failure ends here: the run's own (RunError) and anything the library raises
+        // (memory, threads), which would otherwise escape the run's thread.
+        std::string description = dynamic_cast<const RunError*>(&error) != nullptr
+                                      ? error.what()
+                                      : std::string("unexpected error: ") + error.what();
         settle();
         // The buffer holds only whole blocks: they belong in the file, as if written at once.
         if (writer && !writer->failed()) {
             try {
                 writer->flush();
-            } catch (const RunError& flushError) {
+            } catch (const std::exception& flushError) {
                 description += "; then " + std::string(flushError.what());
             }
         }

@@ -37,7 +37,8 @@ struct RunResult {
 // count block to state.outputFile. Both files are closed on every path out. The input file is
 // never written; the output file is emptied only once it is known not to be the input file.
 //
-// On failure, the output keeps the complete blocks written before it, and nothing else.
+// On failure, the output keeps the complete blocks written before it, and nothing else. Every
+// failure, a RunError or any other exception, ends as a failed result: nothing is thrown.
 RunResult runDissimilarity(RunState& state, RunObserver& observer);
 
 // The bytes the run's arrays need for a stimulus count sized to n (indices 0 to n).

@@ -4,8 +4,6 @@
 
 #include <QThread>
 
-#include <exception>
-
 namespace dissim::ui {
 namespace {
 
@@ -44,15 +42,8 @@ void BackgroundRun::start() {
     description_.clear();
     thread_.reset(QThread::create([this] {
         SignalingObserver observer(*this);
-        RunResult result;
-        try {
-            result = runDissimilarity(state_, observer);
-        } catch (const std::exception& error) {
-            // The run reports its own failures; anything else still ends as a failed run.
-            result = {false, std::string("unexpected error: ") + error.what()};
-            observer.runFailing(result.description);
-            observer.statusChanged(kStatusFailed);
-        }
+        // The run turns every failure into a failed result of its own.
+        const RunResult result = runDissimilarity(state_, observer);
         done_ = result.done;
         description_ = toQString(result.description);
     }));
