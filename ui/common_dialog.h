@@ -26,8 +26,6 @@ public:
     void showSave() { show(FileDialogRequest::Mode::Save); }
 
     const QString& fileName() const { return fileName_; }
-    const std::vector<FileFilter>& filters() const { return filters_; }
-    int filterIndex() const { return filterIndex_; }
 
 private:
     void show(FileDialogRequest::Mode mode);

@@ -76,8 +76,6 @@ frmVorlan4::frmVorlan4(TextPrompt& prompt, Beeper& beeper, FileDialogBackend& fi
     connect(&run_, &BackgroundRun::ended, this, &frmVorlan4::onRunEnded);
 }
 
-frmVorlan4::~frmVorlan4() = default;
-
 WrappingPushButton* frmVorlan4::makeButton(const char* name, const QString& caption, int left,
                                            int top, int width, int height) {
     auto* button = new WrappingPushButton(caption, this);

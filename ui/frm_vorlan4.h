@@ -29,7 +29,6 @@ class frmVorlan4 : public QWidget {
 public:
     frmVorlan4(TextPrompt& prompt, Beeper& beeper, FileDialogBackend& fileDialog,
                QWidget* parent = nullptr);
-    ~frmVorlan4() override;
 
     const RunState& runState() const { return state_; }
     const CommonDialog& commonDialog() const { return CommonDialog1; }

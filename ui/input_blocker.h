@@ -16,7 +16,6 @@ public:
     ~InputBlocker() override;
 
     void setActive(bool active);
-    bool isActive() const { return active_; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

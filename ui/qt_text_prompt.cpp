@@ -6,15 +6,8 @@
 namespace dissim::ui {
 
 QString QtTextPrompt::ask(const QString& message, const QString& title) {
-    QInputDialog dialog(QApplication::activeWindow());
-    dialog.setWindowTitle(title);
-    dialog.setLabelText(message);
-    dialog.setInputMode(QInputDialog::TextInput);
-    dialog.setTextValue(QString());
-    if (dialog.exec() != QDialog::Accepted) {
-        return QString();
-    }
-    return dialog.textValue();
+    // An empty field; Cancel gives a null string.
+    return QInputDialog::getText(QApplication::activeWindow(), title, message);
 }
 
 } // namespace dissim::ui

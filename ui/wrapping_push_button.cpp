@@ -14,9 +14,7 @@ WrappingPushButton::WrappingPushButton(const QString& caption, QWidget* parent)
     setDefault(false);
 }
 
-int WrappingPushButton::captionFlags() const {
-    QStyleOptionButton option;
-    initStyleOption(&option);
+int WrappingPushButton::captionFlags(const QStyleOptionButton& option) const {
     int flags = Qt::AlignCenter | Qt::TextWordWrap | Qt::TextShowMnemonic;
     if (!style()->styleHint(QStyle::SH_UnderlineShortcut, &option, this)) {
         flags |= Qt::TextHideMnemonic;
@@ -24,31 +22,31 @@ int WrappingPushButton::captionFlags() const {
     return flags;
 }
 
-QRect WrappingPushButton::contentsArea() const {
-    QStyleOptionButton option;
-    initStyleOption(&option);
+QRect WrappingPushButton::contentsArea(const QStyleOptionButton& option) const {
     return style()->subElementRect(QStyle::SE_PushButtonContents, &option, this);
 }
 
 QRect WrappingPushButton::captionRect() const {
-    return fontMetrics().boundingRect(contentsArea(), captionFlags(), text());
+    QStyleOptionButton option;
+    initStyleOption(&option);
+    return fontMetrics().boundingRect(contentsArea(option), captionFlags(option), text());
 }
 
 void WrappingPushButton::paintEvent(QPaintEvent*) {
     QStylePainter painter(this);
     QStyleOptionButton option;
     initStyleOption(&option);
+    QRect area = contentsArea(option);
+    const int flags = captionFlags(option);
     // The style draws the button without its text; the caption follows, wrapped.
     option.text.clear();
     painter.drawControl(QStyle::CE_PushButton, option);
 
-    QRect area = contentsArea();
     if (isDown() || isChecked()) {
         area.translate(style()->pixelMetric(QStyle::PM_ButtonShiftHorizontal, &option, this),
                        style()->pixelMetric(QStyle::PM_ButtonShiftVertical, &option, this));
     }
-    painter.drawItemText(area, captionFlags(), palette(), isEnabled(), text(),
-                         QPalette::ButtonText);
+    painter.drawItemText(area, flags, palette(), isEnabled(), text(), QPalette::ButtonText);
 }
 
 void WrappingPushButton::keyPressEvent(QKeyEvent* event) {

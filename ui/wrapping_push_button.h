@@ -2,6 +2,8 @@
 
 #include <QPushButton>
 
+class QStyleOptionButton;
+
 namespace dissim::ui {
 
 // A push button whose caption wraps at its spaces onto further lines when it is too wide for
@@ -20,8 +22,9 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    int captionFlags() const;
-    QRect contentsArea() const;
+    // The flags and the area of the caption for the button's present style option.
+    int captionFlags(const QStyleOptionButton& option) const;
+    QRect contentsArea(const QStyleOptionButton& option) const;
 };
 
 } // namespace dissim::ui
