@@ -5,13 +5,13 @@
 #include "offscreen_test_main.h"
 #include "qt_file_dialog_backend.h"
 #include "qt_text_prompt.h"
-#include "scripted_doubles.h"
 #include "temp_dir.h"
+#include "window_fixture.h"
 
+#include <QComboBox>
 #include <QFileDialog>
 #include <QFileSystemModel>
 #include <QLabel>
-#include <QPushButton>
 #include <QTest>
 
 using testsupport::ModalAnswerer;
@@ -21,19 +21,11 @@ using testsupport::typeAndConfirm;
 namespace {
 
 // The window over the real Qt prompt and file dialog; only the beep is counted.
-struct RealWindow {
-    dissim::ui::QtTextPrompt prompt;
-    testsupport::CountingBeeper beeper;
-    dissim::ui::QtFileDialogBackend files;
-    dissim::ui::frmVorlan4 window{prompt, beeper, files};
-
+struct RealWindow
+    : testsupport::WindowOver<dissim::ui::QtTextPrompt, dissim::ui::QtFileDialogBackend> {
     RealWindow() {
         window.show();
         window.activateWindow();
-    }
-    void click(const char* name) { window.findChild<QPushButton*>(QLatin1String(name))->click(); }
-    QString text(const char* name) {
-        return window.findChild<QLabel*>(QLatin1String(name))->text();
     }
 };
 

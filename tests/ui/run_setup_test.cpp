@@ -2,6 +2,7 @@
 
 #include "offscreen_test_main.h"
 #include "window_fixture.h"
+#include "window_labels.h"
 
 #include <QTest>
 
@@ -163,8 +164,7 @@ void RunSetupTest::promptsAskInOrderWithTheirTitles() {
 void RunSetupTest::setupClearsAFailureNoteOfTheLastRun() {
     WindowFixture f;
     QLabel* status = f.label("lblStatus");
-    status->setToolTip("the input file cannot be opened");
-    status->setAccessibleDescription("the input file cannot be opened");
+    dissim::ui::setFailureNote(*status, "the input file cannot be opened");
     f.click("cmdSubsStim"); // Cancel: the setup fails, but after it reset the labels
     QCOMPARE(status->toolTip(), QString());
     QCOMPARE(status->accessibleDescription(), QString());

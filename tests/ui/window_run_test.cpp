@@ -5,7 +5,6 @@
 #include "temp_dir.h"
 #include "window_fixture.h"
 
-#include <QDir>
 #include <QSignalSpy>
 #include <QTest>
 

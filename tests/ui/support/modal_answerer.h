@@ -4,7 +4,6 @@
 // scripted action is applied to it. The test checks answered() to know the actions ran.
 
 #include <QApplication>
-#include <QComboBox>
 #include <QDialog>
 #include <QLabel>
 #include <QLineEdit>

@@ -1,6 +1,7 @@
 #pragma once
 
-// The real window over scripted seams, with its controls found by their object names.
+// The real window over given seams (scripted ones unless said otherwise), with its controls
+// found by their object names.
 
 #include "frm_vorlan4.h"
 #include "scripted_doubles.h"
@@ -10,10 +11,10 @@
 
 namespace testsupport {
 
-struct WindowFixture {
-    ScriptedPrompt prompt;
+template <typename Prompt, typename FileDialog> struct WindowOver {
+    Prompt prompt;
     CountingBeeper beeper;
-    ScriptedFileDialog files;
+    FileDialog files;
     dissim::ui::frmVorlan4 window{prompt, beeper, files};
 
     QPushButton* button(const char* name) const {
@@ -23,5 +24,7 @@ struct WindowFixture {
     QString text(const char* labelName) const { return label(labelName)->text(); }
     void click(const char* buttonName) const { button(buttonName)->click(); }
 };
+
+using WindowFixture = WindowOver<ScriptedPrompt, ScriptedFileDialog>;
 
 } // namespace testsupport
