@@ -284,14 +284,15 @@ wait_bells() {
     log "$count bells so far"
 }
 
-markers_above() { (($(grep -c "^marker$" "$E2E_TMP/bells" || true) > $1)); }
+markers() { grep -c '^marker$' "$E2E_TMP/bells" || true; }
+markers_above() { (($(markers) > $1)); }
 
 # expect_total_bells N: after the program has ended, rings a marker bell and, once the counter
 # has seen it, checks that the program rang exactly N bells in all.
 expect_total_bells() {
     ! program_running || fail "expect_total_bells needs the program to have ended"
     local marks
-    marks=$(grep -c '^marker$' "$E2E_TMP/bells" || true)
+    marks=$(markers)
     "$BELL_COUNTER" --mark || fail "cannot ring the marker bell"
     poll 10 "the marker bell" markers_above "$marks"
     local count
@@ -406,6 +407,15 @@ place_study() {
     mkdir -p "$(dirname "$1")"
     cp "$E2E_DATA/five_subjects_twelve_stimuli.txt" "$1"
     expected_matrices 5 12 "$1" >"$E2E_TMP/expected.txt"
+}
+
+# submit_study INPUT OUTPUT: the whole workflow with the mouse for the study's five subjects
+# over twelve stimuli: the counts, the input file, the output file, "4. Submit".
+submit_study() {
+    run_setup 5 12
+    choose_file cmdDataIn "$1"
+    choose_file cmdDataOut "$2"
+    click cmdSubmit
 }
 
 # tree_state DIR: every file under DIR with its size, time and checksum, to show that nothing

@@ -15,10 +15,7 @@ cancel_window "$SUBJECTS_PROMPT"
 wait_bells 3
 [[ ! -e "$output" ]] || fail "an output file appeared"
 
-run_setup 5 12
-choose_file cmdDataIn "$input"
-choose_file cmdDataOut "$output"
-click cmdSubmit
+submit_study "$input" "$output"
 wait_output "$output" "$E2E_TMP/expected.txt" "$input"
 wait_settled
 screenshot "$E2E_NAME-after-run"

@@ -14,10 +14,7 @@ expected_matrices 5 12 "$input" >"$E2E_TMP/expected.txt"
 (($(wc -l <"$E2E_TMP/expected.txt") == 24)) || fail "expected two blocks of 12 lines"
 
 start_dissim
-run_setup 5 12
-choose_file cmdDataIn "$input"
-choose_file cmdDataOut "$output"
-click cmdSubmit
+submit_study "$input" "$output"
 wait_bells 5
 wait_output "$output" "$E2E_TMP/expected.txt" "$input"
 wait_settled

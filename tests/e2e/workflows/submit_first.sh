@@ -18,10 +18,7 @@ wait_bells 5
 wait_settled
 screenshot "$E2E_NAME-after-failed-run"
 
-run_setup 5 12
-choose_file cmdDataIn "$input"
-choose_file cmdDataOut "$output"
-click cmdSubmit
+submit_study "$input" "$output"
 wait_output "$output" "$E2E_TMP/expected.txt" "$input"
 
 wait_settled
