@@ -7,6 +7,7 @@
 #include "reference_matrices.h"
 #include "run_settings.h"
 #include "temp_dir.h"
+#include "worked_example.h"
 
 #include <gtest/gtest.h>
 
@@ -19,29 +20,20 @@
 
 namespace {
 
-using dissim::kStatusDone;
-using dissim::kStatusFailed;
-using dissim::kStatusProcessing;
-using dissim::kStatusWriting;
 using testsupport::Codes;
+using testsupport::kBlock112;
+using testsupport::kBlock566;
+using testsupport::kCountsOfBoth;
+using testsupport::kDone;
+using testsupport::kFailed;
+using testsupport::kMatricesOfBoth;
+using testsupport::kProcessing;
+using testsupport::kSortData;
+using testsupport::kWriting;
 using testsupport::randomCodes;
 using testsupport::referenceBlock;
 using testsupport::subjectMatrixOf;
-
-const std::string kProcessing(kStatusProcessing);
-const std::string kWriting(kStatusWriting);
-const std::string kDone(kStatusDone);
-const std::string kFailed(kStatusFailed);
-
-// The blocks of the worked example: a subject with codes 1 1 2, one with 5 6 6, and the count
-// block over both.
-const std::string kBlock112 = "  0 \r\n  0  0 \r\n  1  1  0 \r\n";
-const std::string kBlock566 = "  0 \r\n  1  0 \r\n  1  0  0 \r\n";
-const std::string kCountsOfBoth = "  0 \r\n  1  0 \r\n  2  1  0 \r\n";
-
-std::vector<std::string> statuses(std::initializer_list<std::string> list) {
-    return list;
-}
+using Statuses = std::vector<std::string>;
 
 struct RunCase {
     const char* name;
@@ -50,7 +42,7 @@ struct RunCase {
     std::string input;
     bool done;
     std::string output;
-    std::vector<std::string> statuses;
+    Statuses statuses;
     const char* description; // a piece of the failure's description
 };
 
@@ -102,23 +94,20 @@ TEST_P(Runs, WriteTheExpectedFileAndStatuses) {
 INSTANTIATE_TEST_SUITE_P(
     Table, Runs,
     testing::Values(
-        RunCase{"workedExample", "2", "3", "1 1 2\n5,6,6\n", true,
-                kBlock112 + kBlock566 + kCountsOfBoth,
-                statuses({kProcessing, kWriting, kWriting, kDone}), ""},
-        RunCase{"oneCodePerLine", "2", "3", "1\r\n1\r\n2\r\n5\r\n6\r\n6\r\n", true,
-                kBlock112 + kBlock566 + kCountsOfBoth,
-                statuses({kProcessing, kWriting, kWriting, kDone}), ""},
-        RunCase{"extraItemsAreNotRead", "2", "3", "1 1 2\n5,6,6\n7 8 9 x y", true,
-                kBlock112 + kBlock566 + kCountsOfBoth,
-                statuses({kProcessing, kWriting, kWriting, kDone}), ""},
+        RunCase{"workedExample", "2", "3", kSortData, true, kMatricesOfBoth,
+                Statuses{kProcessing, kWriting, kWriting, kDone}, ""},
+        RunCase{"oneCodePerLine", "2", "3", "1\r\n1\r\n2\r\n5\r\n6\r\n6\r\n", true, kMatricesOfBoth,
+                Statuses{kProcessing, kWriting, kWriting, kDone}, ""},
+        RunCase{"extraItemsAreNotRead", "2", "3", kSortData + "7 8 9 x y", true, kMatricesOfBoth,
+                Statuses{kProcessing, kWriting, kWriting, kDone}, ""},
         // One stimulus: nothing is compared, every block is the line of the diagonal.
         RunCase{"oneStimulus", "3", "1", "4\n7\n4\n", true, "  0 \r\n  0 \r\n  0 \r\n  0 \r\n",
-                statuses({kProcessing, kWriting, kWriting, kWriting, kDone}), ""},
+                Statuses{kProcessing, kWriting, kWriting, kWriting, kDone}, ""},
         // All codes equal: a block of zeros, and every count one lower.
         RunCase{"allCodesEqual", "2", "3", "2 2 2\n1 1 2\n", true,
                 "  0 \r\n  0  0 \r\n  0  0  0 \r\n" + kBlock112 +
                     "  0 \r\n  0  0 \r\n  1  1  0 \r\n",
-                statuses({kProcessing, kWriting, kWriting, kDone}), ""},
+                Statuses{kProcessing, kWriting, kWriting, kDone}, ""},
         RunCase{"countsOfTenAndMore", "12", "2", "1 2 1 2 1 2 1 2 1 2 1 2 1 2 1 2 1 2 1 2 1 2 3 3",
                 true,
                 [] {
@@ -129,7 +118,7 @@ INSTANTIATE_TEST_SUITE_P(
                     return out + "  0 \r\n  0  0 \r\n" + "  0 \r\n  11  0 \r\n";
                 }(),
                 [] {
-                    std::vector<std::string> s{kProcessing};
+                    Statuses s{kProcessing};
                     s.insert(s.end(), 12, kWriting);
                     s.push_back(kDone);
                     return s;
@@ -137,30 +126,29 @@ INSTANTIATE_TEST_SUITE_P(
                 ""},
         // No counts entered: nothing is read, and the count block has its one line.
         RunCase{"noCounts", "", "", "whatever is here is not read", true, "  0 \r\n",
-                statuses({kProcessing, kDone}), ""},
+                Statuses{kProcessing, kDone}, ""},
         // The blocks of the subjects read in full, then nothing.
-        RunCase{"cutShort", "3", "3", "1 1 2\n5,6,6\n7 7", false, kBlock112 + kBlock566,
-                statuses({kProcessing, kWriting, kWriting, kFailed}),
+        RunCase{"cutShort", "3", "3", kSortData + "7 7", false, kBlock112 + kBlock566,
+                Statuses{kProcessing, kWriting, kWriting, kFailed},
                 "subject 3, stimulus 3, line 3: the sort data file ends here, after 8 codes"},
         RunCase{"codeAboveTheRange", "2", "3", "1 1 2\n5 32768 6\n", false, kBlock112,
-                statuses({kProcessing, kWriting, kFailed}),
+                Statuses{kProcessing, kWriting, kFailed},
                 "subject 2, stimulus 2, line 2: \"32768\" does not fit"},
         // Letters would otherwise all read as one group and give a block of zeros.
-        RunCase{"letterCodes", "1", "3", "A B A\n", false, "", statuses({kProcessing, kFailed}),
+        RunCase{"letterCodes", "1", "3", "A B A\n", false, "", Statuses{kProcessing, kFailed},
                 "subject 1, stimulus 1, line 1: \"A\" is not a number"},
-        RunCase{"fractionalCode", "1", "3", "1 1.5 2\n", false, "",
-                statuses({kProcessing, kFailed}), "\"1.5\" is not a whole number"},
+        RunCase{"fractionalCode", "1", "3", "1 1.5 2\n", false, "", Statuses{kProcessing, kFailed},
+                "\"1.5\" is not a whole number"},
         RunCase{"emptyItemBetweenCommas", "1", "3", "1,,2,3\n", false, "",
-                statuses({kProcessing, kFailed}), "stimulus 2, line 1: an empty item"},
+                Statuses{kProcessing, kFailed}, "stimulus 2, line 1: an empty item"},
         // A subject count beyond the count matrix's 16 bits fails once the files are open.
         RunCase{"subjectCount32768", "32768", "2", "1 2\n", false, "",
-                statuses({kProcessing, kFailed}), "32767"},
-        RunCase{"negativeStimulusCount", "1", "-1", "1\n", false, "", statuses({kFailed}),
-                "below 0"},
-        RunCase{"stimulusCountBeyond32Bits", "1", "3000000000", "1\n", false, "",
-                statuses({kFailed}), "32-bit"},
+                Statuses{kProcessing, kFailed}, "32767"},
+        RunCase{"negativeStimulusCount", "1", "-1", "1\n", false, "", Statuses{kFailed}, "below 0"},
+        RunCase{"stimulusCountBeyond32Bits", "1", "3000000000", "1\n", false, "", Statuses{kFailed},
+                "32-bit"},
         RunCase{"stimulusCountTooLargeForMemory", "1", "1000000", "1\n", false, "",
-                statuses({kFailed}), "of memory"}),
+                Statuses{kFailed}, "of memory"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Run, FractionalCountsRoundForSizingAndTruncateForLoops) {
@@ -181,7 +169,7 @@ TEST(Run, FractionalCountsRoundForSizingAndTruncateForLoops) {
 TEST(Run, LeavesTheLastSubjectsMatrixInTheRunState) {
     testsupport::TempDir dir;
     dissim::RunState state;
-    ASSERT_TRUE(run(dir, "2", "3", "1 1 2\n5,6,6\n", &state).result.done);
+    ASSERT_TRUE(run(dir, "2", "3", kSortData, &state).result.done);
     // The last subject (5 6 6): 1 wherever the stimuli were apart, and 1 off the lower triangle.
     const int expected[4][4] = {{0, 0, 0, 0}, {0, 1, 1, 1}, {0, 1, 1, 1}, {0, 1, 0, 1}};
     for (int i = 0; i < 4; ++i) {
@@ -198,11 +186,10 @@ TEST(Run, ASecondRunRewritesTheFileFromTheStart) {
     testsupport::TempDir dir;
     testsupport::writeFile(dir.file("matrices.txt"), std::string(10000, 'x'));
     dissim::RunState state;
-    ASSERT_TRUE(run(dir, "2", "3", "1 1 2\n5,6,6\n", &state).result.done);
+    ASSERT_TRUE(run(dir, "2", "3", kSortData, &state).result.done);
     testsupport::RecordingObserver again;
     ASSERT_TRUE(dissim::runDissimilarity(state, again).done);
-    EXPECT_EQ(testsupport::readFile(dir.file("matrices.txt")),
-              kBlock112 + kBlock566 + kCountsOfBoth);
+    EXPECT_EQ(testsupport::readFile(dir.file("matrices.txt")), kMatricesOfBoth);
 }
 
 TEST(Run, SizingFailureOpensNoFile) {
@@ -214,12 +201,12 @@ TEST(Run, SizingFailureOpensNoFile) {
 
 TEST(Run, AFullDiskFailsAndIsNeverReportedDone) {
     testsupport::TempDir dir;
-    testsupport::writeFile(dir.file("sort.txt"), "1 1 2\n5,6,6\n");
+    testsupport::writeFile(dir.file("sort.txt"), kSortData);
     dissim::RunState state = testsupport::runSettings("2", "3", dir.file("sort.txt"), "/dev/full");
     testsupport::RecordingObserver observer;
     const dissim::RunResult result = dissim::runDissimilarity(state, observer);
     EXPECT_FALSE(result.done);
-    EXPECT_EQ(observer.statuses, statuses({kProcessing, kWriting, kWriting, kFailed}));
+    EXPECT_EQ(observer.statuses, (Statuses{kProcessing, kWriting, kWriting, kFailed}));
     EXPECT_NE(result.description.find("No space left"), std::string::npos) << result.description;
 }
 
@@ -237,7 +224,7 @@ TEST(Run, MissingFilesFailBeforeProcessing) {
         state.outputFile = output;
         testsupport::RecordingObserver observer;
         EXPECT_FALSE(dissim::runDissimilarity(state, observer).done) << input << " " << output;
-        EXPECT_EQ(observer.statuses, statuses({kFailed}));
+        EXPECT_EQ(observer.statuses, Statuses{kFailed});
         EXPECT_FALSE(std::filesystem::exists(dir.file("out.txt")))
             << "a missing input must not create the output";
     }
@@ -288,13 +275,13 @@ TEST_P(LargeRuns, KeepWholeBlocksOnlyAndLeaveTheArraysOfTheCompleteSubjects) {
             }
         }
     }
-    std::vector<std::string> statuses{std::string(dissim::kStatusProcessing)};
-    statuses.insert(statuses.end(), c.completeSubjects, std::string(dissim::kStatusWriting));
+    Statuses statuses{kProcessing};
+    statuses.insert(statuses.end(), c.completeSubjects, kWriting);
     if (c.done) {
         expected += referenceBlock(counts, kStimuli);
-        statuses.emplace_back(dissim::kStatusDone);
+        statuses.push_back(kDone);
     } else {
-        statuses.emplace_back(dissim::kStatusFailed);
+        statuses.push_back(kFailed);
     }
     EXPECT_EQ(result.done, c.done) << result.description;
     EXPECT_EQ(observer.statuses, statuses);
@@ -349,10 +336,10 @@ TEST(LargeRuns, AFullDiskWithTheWritingThreadFailsAndIsNeverDone) {
     EXPECT_NE(result.description.find("writing the output file"), std::string::npos)
         << result.description;
     ASSERT_FALSE(observer.statuses.empty());
-    EXPECT_EQ(observer.statuses.front(), dissim::kStatusProcessing);
-    EXPECT_EQ(observer.statuses.back(), dissim::kStatusFailed);
+    EXPECT_EQ(observer.statuses.front(), kProcessing);
+    EXPECT_EQ(observer.statuses.back(), kFailed);
     for (std::size_t i = 1; i + 1 < observer.statuses.size(); ++i) {
-        EXPECT_EQ(observer.statuses[i], dissim::kStatusWriting);
+        EXPECT_EQ(observer.statuses[i], kWriting);
     }
 }
 

@@ -10,6 +10,7 @@
 
 #include "reference_matrices.h"
 #include "temp_dir.h"
+#include "worked_example.h"
 
 #include <gtest/gtest.h>
 
@@ -98,7 +99,7 @@ struct BlockCase {
     const char* name;
     std::vector<std::vector<int>> rows;
     std::int64_t n;
-    const char* expected;
+    std::string expected;
 };
 
 class BlockFormat : public testing::TestWithParam<BlockCase> {};
@@ -112,8 +113,8 @@ INSTANTIATE_TEST_SUITE_P(
     Table, BlockFormat,
     testing::Values(
         // A subject with codes 1, 1, 2 and the count block of that subject and one with 5, 6, 6.
-        BlockCase{"subjectExample", {{}, {0}, {1, 1}}, 3, "  0 \r\n  0  0 \r\n  1  1  0 \r\n"},
-        BlockCase{"countExample", {{}, {1}, {2, 1}}, 3, "  0 \r\n  1  0 \r\n  2  1  0 \r\n"},
+        BlockCase{"subjectExample", {{}, {0}, {1, 1}}, 3, testsupport::kBlock112},
+        BlockCase{"countExample", {{}, {1}, {2, 1}}, 3, testsupport::kCountsOfBoth},
         BlockCase{"oneStimulus", {{}}, 1, "  0 \r\n"},
         // With no stimuli the block still has its first line.
         BlockCase{"noStimuli", {}, 0, "  0 \r\n"},

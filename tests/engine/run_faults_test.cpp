@@ -8,6 +8,7 @@
 #include "run_settings.h"
 #include "run_state.h"
 #include "temp_dir.h"
+#include "worked_example.h"
 
 #include <gtest/gtest.h>
 
@@ -39,17 +40,15 @@ using testsupport::readFile;
 using testsupport::TempDir;
 using testsupport::writeFile;
 
-// Two subjects over three stimuli, and the matrix file a run over it writes.
-constexpr std::string_view kSortData = "1 1 2\n5,6,6\n";
-constexpr std::string_view kSubject1Block = "  0 \r\n  0  0 \r\n  1  1  0 \r\n";
-constexpr std::string_view kSubject2Block = "  0 \r\n  1  0 \r\n  1  0  0 \r\n";
-constexpr std::string_view kCountBlock = "  0 \r\n  1  0 \r\n  2  1  0 \r\n";
+using testsupport::kBlock112;
+using testsupport::kBlock566;
+using testsupport::kFailed;
+using testsupport::kMatricesOfBoth;
+using testsupport::kProcessing;
+using testsupport::kSortData;
+using testsupport::kWriting;
 
 const std::string kFailing = "<failing>";
-const std::string kProcessing(dissim::kStatusProcessing);
-const std::string kWriting(dissim::kStatusWriting);
-const std::string kDone(dissim::kStatusDone);
-const std::string kFailed(dissim::kStatusFailed);
 
 // The failure paths: before the files are open (sizing, opening), and after "Processing...".
 const std::vector<std::string> kFailsBeforeProcessing = {kFailing, kFailed};
@@ -304,9 +303,7 @@ TEST(RunFaults, DiskFillingUpKeepsWhatWasWritten) {
     EXPECT_FALSE(result.outcome.done);
     EXPECT_EQ(result.outcome.events,
               (std::vector<std::string>{kProcessing, kWriting, kWriting, kFailing, kFailed}));
-    const std::string whole =
-        std::string(kSubject1Block) + std::string(kSubject2Block) + std::string(kCountBlock);
-    EXPECT_EQ(readFile(dir.file("out.txt")), whole.substr(0, kRoom));
+    EXPECT_EQ(readFile(dir.file("out.txt")), kMatricesOfBoth.substr(0, kRoom));
     EXPECT_EQ(readFile(input), kSortData);
 }
 
@@ -491,8 +488,7 @@ TEST(RunFaults, LargestSubjectCountRuns) {
     const std::string countBlock = "  0 \r\n  16383  0 \r\n  32767  16384  0 \r\n";
     ASSERT_GE(output.size(), countBlock.size());
     EXPECT_EQ(output.substr(output.size() - countBlock.size()), countBlock);
-    EXPECT_EQ(output.substr(0, kSubject1Block.size() + kSubject2Block.size()),
-              std::string(kSubject1Block) + std::string(kSubject2Block));
+    EXPECT_EQ(output.substr(0, kBlock112.size() + kBlock566.size()), kBlock112 + kBlock566);
     EXPECT_EQ(readFile(dir.file("in.txt")), data);
 }
 
@@ -513,8 +509,7 @@ void expectFailsBeforeOpeningAnyFile(const char* stimuli) {
     state.numStimuli = dissim::CountValue("3");
     const Outcome again = run(state);
     EXPECT_TRUE(again.done) << again.description;
-    EXPECT_EQ(readFile(dir.file("out.txt")),
-              std::string(kSubject1Block) + std::string(kSubject2Block) + std::string(kCountBlock));
+    EXPECT_EQ(readFile(dir.file("out.txt")), kMatricesOfBoth);
 }
 
 class StimulusCountTooLargeTest : public testing::TestWithParam<const char*> {};
@@ -546,7 +541,7 @@ TEST(RunFaults, DataFailureKeepsOnlyCompleteBlocks) {
     const Outcome outcome = run(state);
     EXPECT_FALSE(outcome.done);
     EXPECT_EQ(outcome.events, (std::vector<std::string>{kProcessing, kWriting, kFailing, kFailed}));
-    EXPECT_EQ(readFile(dir.file("out.txt")), kSubject1Block);
+    EXPECT_EQ(readFile(dir.file("out.txt")), kBlock112);
     EXPECT_EQ(readFile(input), data);
 }
 
@@ -582,9 +577,8 @@ TEST(RunFaults, ThousandRunsLeaveNoMemoryOrDescriptorsBehind) {
         << "resident size grew from " << resident << " kB";
 #endif
     EXPECT_EQ(readFile(input), kSortData);
-    EXPECT_EQ(readFile(dir.file("out.txt")),
-              std::string(kSubject1Block) + std::string(kSubject2Block) + std::string(kCountBlock));
-    EXPECT_EQ(readFile(dir.file("out2.txt")), kSubject1Block);
+    EXPECT_EQ(readFile(dir.file("out.txt")), kMatricesOfBoth);
+    EXPECT_EQ(readFile(dir.file("out2.txt")), kBlock112);
 }
 
 } // namespace
