@@ -3,6 +3,7 @@
 #include "matrix16.h"
 #include "run_state.h"
 
+#include "full_disk.h"
 #include "recording_observer.h"
 #include "reference_matrices.h"
 #include "run_settings.h"
@@ -192,24 +193,6 @@ TEST(Run, ASecondRunRewritesTheFileFromTheStart) {
     EXPECT_EQ(testsupport::readFile(dir.file("matrices.txt")), kMatricesOfBoth);
 }
 
-TEST(Run, SizingFailureOpensNoFile) {
-    testsupport::TempDir dir;
-    const Outcome outcome = run(dir, "1", "1000000", "1\n");
-    EXPECT_FALSE(outcome.result.done);
-    EXPECT_FALSE(std::filesystem::exists(dir.file("matrices.txt")));
-}
-
-TEST(Run, AFullDiskFailsAndIsNeverReportedDone) {
-    testsupport::TempDir dir;
-    testsupport::writeFile(dir.file("sort.txt"), kSortData);
-    dissim::RunState state = testsupport::runSettings("2", "3", dir.file("sort.txt"), "/dev/full");
-    testsupport::RecordingObserver observer;
-    const dissim::RunResult result = dissim::runDissimilarity(state, observer);
-    EXPECT_FALSE(result.done);
-    EXPECT_EQ(observer.statuses, (Statuses{kProcessing, kWriting, kWriting, kFailed}));
-    EXPECT_NE(result.description.find("No space left"), std::string::npos) << result.description;
-}
-
 TEST(Run, MissingFilesFailBeforeProcessing) {
     testsupport::TempDir dir;
     testsupport::writeFile(dir.file("sort.txt"), "1\n");
@@ -320,6 +303,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(LargeRuns, AFullDiskWithTheWritingThreadFailsAndIsNeverDone) {
+    SKIP_WITHOUT_FULL_DISK();
     testsupport::TempDir dir;
     std::string input;
     for (int s = 0; s < 20; ++s) {
@@ -329,7 +313,7 @@ TEST(LargeRuns, AFullDiskWithTheWritingThreadFailsAndIsNeverDone) {
     }
     testsupport::writeFile(dir.file("sort.txt"), input);
     dissim::RunState state =
-        testsupport::runSettings("20", "500", dir.file("sort.txt"), "/dev/full");
+        testsupport::runSettings("20", "500", dir.file("sort.txt"), testsupport::kFullDisk);
     testsupport::RecordingObserver observer;
     const dissim::RunResult result = dissim::runDissimilarity(state, observer);
     EXPECT_FALSE(result.done);

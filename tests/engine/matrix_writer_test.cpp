@@ -8,6 +8,7 @@
 #include "matrix16.h"
 #include "run_error.h"
 
+#include "full_disk.h"
 #include "reference_matrices.h"
 #include "temp_dir.h"
 #include "worked_example.h"
@@ -151,10 +152,11 @@ TEST(MatrixWriter, LargeBlockMatchesLineByLineFormatting) {
 }
 
 TEST(MatrixWriter, AWriteErrorIsAFailure) {
+    SKIP_WITHOUT_FULL_DISK();
     testsupport::TempDir dir;
     testsupport::writeFile(dir.file("in.txt"), "");
     dissim::InputFile input(dir.file("in.txt"));
-    dissim::OutputFile output("/dev/full", input);
+    dissim::OutputFile output(testsupport::kFullDisk, input);
     dissim::MatrixWriter writer(output);
     dissim::Matrix16 m;
     m.resize(2);
@@ -255,11 +257,12 @@ INSTANTIATE_TEST_SUITE_P(
 // A write error is raised on the caller's thread, whether the writing thread had started or
 // everything was still in the first buffer.
 TEST(MatrixWriterThread, AWriteErrorReachesTheCallerAndMarksTheWriterFailed) {
+    SKIP_WITHOUT_FULL_DISK();
     for (const std::size_t n : {5, 2000}) {
         testsupport::TempDir dir;
         testsupport::writeFile(dir.file("in.txt"), "");
         dissim::InputFile input(dir.file("in.txt"));
-        dissim::OutputFile output("/dev/full", input);
+        dissim::OutputFile output(testsupport::kFullDisk, input);
         dissim::MatrixWriter writer(output, kSmallBuffers);
         std::mt19937 random(3);
         const dissim::Matrix16 m = randomMatrix(n, Values::Counts, random);

@@ -5,6 +5,7 @@
 // the failure rules allow.
 
 #include "dissimilarity_run.h"
+#include "full_disk.h"
 #include "run_settings.h"
 #include "run_state.h"
 #include "temp_dir.h"
@@ -268,19 +269,26 @@ TEST_P(PathFaultTest, FailsWithoutTouchingTheInput) {
 INSTANTIATE_TEST_SUITE_P(RunFaults, PathFaultTest, testing::ValuesIn(kPathFaults),
                          [](const auto& info) { return std::string(info.param.name); });
 
-// A full disk: the run gets as far as writing, then fails.
+// A full disk: the run gets as far as writing every subject's block, then fails.
 TEST(RunFaults, FullDiskFailsAfterWriting) {
-    if (!fs::exists("/dev/full")) {
-        GTEST_SKIP() << "/dev/full does not exist here";
+    SKIP_WITHOUT_FULL_DISK();
+    for (const int subjects : {1, 2}) {
+        const TempDir dir;
+        const std::string input = inputIn(dir);
+        dissim::RunState state =
+            testsupport::runSettings(std::to_string(subjects), "3", input, testsupport::kFullDisk);
+        const Outcome outcome = run(state);
+        std::vector<std::string> events{kProcessing};
+        events.insert(events.end(), static_cast<std::size_t>(subjects), kWriting);
+        events.insert(events.end(), {kFailing, kFailed});
+        EXPECT_FALSE(outcome.done) << subjects;
+        EXPECT_EQ(outcome.events, events) << subjects;
+        EXPECT_NE(outcome.description.find(testsupport::kFullDisk), std::string::npos)
+            << outcome.description;
+        EXPECT_NE(outcome.description.find("No space left"), std::string::npos)
+            << outcome.description;
+        EXPECT_EQ(readFile(input), kSortData);
     }
-    const TempDir dir;
-    const std::string input = inputIn(dir);
-    dissim::RunState state = testsupport::runSettings("1", "3", input, "/dev/full");
-    const Outcome outcome = run(state);
-    EXPECT_FALSE(outcome.done);
-    EXPECT_EQ(outcome.events, (std::vector<std::string>{kProcessing, kWriting, kFailing, kFailed}));
-    EXPECT_NE(outcome.description.find("/dev/full"), std::string::npos) << outcome.description;
-    EXPECT_EQ(readFile(input), kSortData);
 }
 
 // A disk that fills up part way through a real file: the bytes written until then stay. The
