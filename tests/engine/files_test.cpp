@@ -4,11 +4,11 @@
 
 #include "files.h"
 
-#include "temp_dir.h"
+#include "disk_room.h"
+#include "scratch_output.h"
 
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
 #include <sys/statfs.h>
 
 #include <cstdint>
@@ -16,13 +16,11 @@
 
 namespace {
 
-using testsupport::readFile;
-using testsupport::TempDir;
-using testsupport::writeFile;
+using testsupport::allocatedBytes;
+using testsupport::kAllocationSlack;
+using testsupport::ScratchOutput;
 
 constexpr std::uint64_t kMiB = std::uint64_t{1} << 20;
-// Room a file system may hold beyond the data itself (a partly used last block, extent blocks).
-constexpr std::uint64_t kAllocationSlack = 64 * 1024;
 
 // Whether the folder's file system sets room aside without writing it, where reserve() acts.
 bool reservesWithoutWriting(const std::string& folder) {
@@ -30,12 +28,6 @@ bool reservesWithoutWriting(const std::string& folder) {
     constexpr long kExt4 = 0xEF53;
     constexpr long kXfs = 0x58465342;
     return ::statfs(folder.c_str(), &fs) == 0 && (fs.f_type == kExt4 || fs.f_type == kXfs);
-}
-
-std::uint64_t allocatedBytes(const std::string& path) {
-    struct stat st {};
-    EXPECT_EQ(::stat(path.c_str(), &st), 0) << path;
-    return static_cast<std::uint64_t>(st.st_blocks) * 512;
 }
 
 enum class Ending { Close, Abandon };
@@ -51,27 +43,21 @@ class Reserve : public testing::TestWithParam<ReserveCase> {};
 
 TEST_P(Reserve, LeavesTheFileAsWrittenAndNoRoomBeyondIt) {
     const ReserveCase& c = GetParam();
-    TempDir dir;
-    writeFile(dir.file("in.txt"), "");
-    const std::string path = dir.file("out.txt");
+    ScratchOutput out;
     const std::string text(c.written, 'x');
-    {
-        dissim::InputFile input(dir.file("in.txt"));
-        dissim::OutputFile output(path, input);
-        output.reserve(c.reserved);
-        if (reservesWithoutWriting(dir.path().string())) {
-            // The room is taken now, before anything is written.
-            EXPECT_GE(allocatedBytes(path), c.reserved);
-        }
-        output.write(text);
-        if (c.ending == Ending::Close) {
-            output.close();
-        } else {
-            output.abandon();
-        }
+    out.output.reserve(c.reserved);
+    if (reservesWithoutWriting(out.dir.path().string())) {
+        // The room is taken now, before anything is written.
+        EXPECT_GE(allocatedBytes(out.path), c.reserved);
     }
-    EXPECT_EQ(readFile(path), text);
-    EXPECT_LE(allocatedBytes(path), c.written + kAllocationSlack);
+    out.output.write(text);
+    if (c.ending == Ending::Close) {
+        out.output.close();
+    } else {
+        out.output.abandon();
+    }
+    EXPECT_EQ(out.contents(), text);
+    EXPECT_LE(allocatedBytes(out.path), c.written + kAllocationSlack);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -87,27 +73,20 @@ INSTANTIATE_TEST_SUITE_P(
 // More than the disk has free is not set aside at all: it would only take the room from
 // everything else until the run fails.
 TEST(Reserve, MoreThanTheDiskHasIsNotTaken) {
-    TempDir dir;
-    writeFile(dir.file("in.txt"), "");
-    const std::string path = dir.file("out.txt");
-    dissim::InputFile input(dir.file("in.txt"));
-    dissim::OutputFile output(path, input);
-    output.reserve(std::uint64_t{1} << 62);
-    EXPECT_LE(allocatedBytes(path), kAllocationSlack);
-    output.write("abc");
-    output.close();
-    EXPECT_EQ(readFile(path), "abc");
+    ScratchOutput out;
+    out.output.reserve(std::uint64_t{1} << 62);
+    EXPECT_LE(allocatedBytes(out.path), kAllocationSlack);
+    out.output.write("abc");
+    out.output.close();
+    EXPECT_EQ(out.contents(), "abc");
 }
 
 // Devices have no room to set aside; asking changes nothing.
 TEST(Reserve, ADeviceIsLeftAlone) {
-    TempDir dir;
-    writeFile(dir.file("in.txt"), "");
-    dissim::InputFile input(dir.file("in.txt"));
-    dissim::OutputFile output("/dev/null", input);
-    output.reserve(kMiB);
-    output.write("abc");
-    EXPECT_NO_THROW(output.close());
+    ScratchOutput out("/dev/null");
+    out.output.reserve(kMiB);
+    out.output.write("abc");
+    EXPECT_NO_THROW(out.output.close());
 }
 
 } // namespace

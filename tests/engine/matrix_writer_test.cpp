@@ -10,7 +10,7 @@
 
 #include "full_disk.h"
 #include "reference_matrices.h"
-#include "temp_dir.h"
+#include "scratch_output.h"
 #include "worked_example.h"
 
 #include <gtest/gtest.h>
@@ -76,20 +76,17 @@ constexpr std::size_t kDefaultBuffers = dissim::MatrixWriter::kDefaultBufferByte
 // one only when the first buffer is full.
 template <typename Write>
 std::string written(std::size_t bufferBytes, Write write, bool expectMuch = false) {
-    testsupport::TempDir dir;
-    testsupport::writeFile(dir.file("in.txt"), "");
-    dissim::InputFile input(dir.file("in.txt"));
-    dissim::OutputFile output(dir.file("out.txt"), input);
+    testsupport::ScratchOutput out;
     {
-        dissim::MatrixWriter writer(output, bufferBytes);
+        dissim::MatrixWriter writer(out.output, bufferBytes);
         if (expectMuch) {
             writer.expect(std::uint64_t{1} << 40);
         }
         write(writer);
         writer.flush();
     }
-    output.close();
-    return testsupport::readFile(dir.file("out.txt"));
+    out.output.close();
+    return out.contents();
 }
 
 std::string writtenBlock(const dissim::Matrix16& m, std::int64_t n) {
@@ -153,11 +150,8 @@ TEST(MatrixWriter, LargeBlockMatchesLineByLineFormatting) {
 
 TEST(MatrixWriter, AWriteErrorIsAFailure) {
     SKIP_WITHOUT_FULL_DISK();
-    testsupport::TempDir dir;
-    testsupport::writeFile(dir.file("in.txt"), "");
-    dissim::InputFile input(dir.file("in.txt"));
-    dissim::OutputFile output(testsupport::kFullDisk, input);
-    dissim::MatrixWriter writer(output);
+    testsupport::ScratchOutput out(testsupport::kFullDisk);
+    dissim::MatrixWriter writer(out.output);
     dissim::Matrix16 m;
     m.resize(2);
     writer.writeBlock(m, 1);
@@ -259,11 +253,8 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(MatrixWriterThread, AWriteErrorReachesTheCallerAndMarksTheWriterFailed) {
     SKIP_WITHOUT_FULL_DISK();
     for (const std::size_t n : {5, 2000}) {
-        testsupport::TempDir dir;
-        testsupport::writeFile(dir.file("in.txt"), "");
-        dissim::InputFile input(dir.file("in.txt"));
-        dissim::OutputFile output(testsupport::kFullDisk, input);
-        dissim::MatrixWriter writer(output, kSmallBuffers);
+        testsupport::ScratchOutput out(testsupport::kFullDisk);
+        dissim::MatrixWriter writer(out.output, kSmallBuffers);
         std::mt19937 random(3);
         const dissim::Matrix16 m = randomMatrix(n, Values::Counts, random);
         EXPECT_THROW(

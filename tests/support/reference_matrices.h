@@ -1,9 +1,12 @@
 #pragma once
 
 // Straightforward references for the run's fast paths: a block's text entry by entry, a
-// subject's matrix made from its group codes, and random group codes.
+// subject's matrix made from its group codes, and random group codes; and a comparison of two
+// matrices that names the first element where they differ.
 
 #include "matrix16.h"
+
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstddef>
@@ -60,6 +63,38 @@ inline Codes randomCodes(std::size_t n, std::size_t groups, std::int16_t base,
         codes[k] = static_cast<std::int16_t>(base + static_cast<int>(random() % groups));
     }
     return codes;
+}
+
+// A square matrix with the given rows (each as long as there are rows).
+inline dissim::Matrix16 matrixOf(const std::vector<std::vector<int>>& rows) {
+    dissim::Matrix16 m;
+    m.resize(rows.size());
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        for (std::size_t j = 0; j < rows[i].size(); ++j) {
+            m(i, j) = static_cast<std::int16_t>(rows[i][j]);
+        }
+    }
+    return m;
+}
+
+// Whether elements (0, 0) to (n, n) of the two matrices are equal; if not, the first that
+// differs.
+inline testing::AssertionResult equalUpTo(const dissim::Matrix16& actual,
+                                          const dissim::Matrix16& expected, std::size_t n) {
+    if (actual.size() <= n || expected.size() <= n) {
+        return testing::AssertionFailure()
+               << "sizes " << actual.size() << " and " << expected.size() << " do not reach " << n;
+    }
+    for (std::size_t i = 0; i <= n; ++i) {
+        for (std::size_t j = 0; j <= n; ++j) {
+            if (actual(i, j) != expected(i, j)) {
+                return testing::AssertionFailure()
+                       << "at (" << i << ", " << j << "): " << actual(i, j) << ", expected "
+                       << expected(i, j);
+            }
+        }
+    }
+    return testing::AssertionSuccess();
 }
 
 } // namespace testsupport

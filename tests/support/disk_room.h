@@ -1,0 +1,23 @@
+#pragma once
+
+// The disk room a file takes, for checks that a file holds no room beyond what was written.
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <cstdint>
+#include <string>
+
+namespace testsupport {
+
+// Room a file system may hold beyond the data itself (a partly used last block, extent blocks).
+inline constexpr std::uint64_t kAllocationSlack = 64 * 1024;
+
+inline std::uint64_t allocatedBytes(const std::string& path) {
+    struct stat st {};
+    EXPECT_EQ(::stat(path.c_str(), &st), 0) << path;
+    return static_cast<std::uint64_t>(st.st_blocks) * 512;
+}
+
+} // namespace testsupport
