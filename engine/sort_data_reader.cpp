@@ -12,7 +12,6 @@
 namespace dissim {
 namespace {
 
-constexpr std::size_t kBufferSize = 64 * 1024;
 // No group code needs more characters; a longer item is an error rather than a memory sink.
 constexpr std::size_t kMaxItemLength = 4096;
 constexpr std::size_t kShownItemLength = 40;
@@ -129,7 +128,7 @@ ParsedCode parseGroupCode(std::string_view item) {
     return {static_cast<std::int16_t>(value), nullptr};
 }
 
-SortDataReader::SortDataReader(InputFile& file) : file_(file), buffer_(kBufferSize) {}
+SortDataReader::SortDataReader(InputFile& file) : file_(file), buffer_(kBufferBytes) {}
 
 bool SortDataReader::refill() {
     if (pos_ < end_) {

@@ -25,6 +25,9 @@ class InputFile;
 // the line and the item.
 class SortDataReader {
 public:
+    // How much of the file is read into the buffer at a time.
+    static constexpr std::size_t kBufferBytes = 64 * 1024;
+
     explicit SortDataReader(InputFile& file);
 
     // Reads the next code, for the given subject and stimulus (both counted from 1; they only

@@ -168,6 +168,7 @@ TEST(SortDataReader, ReadsAcrossBufferBoundaries) {
         bytes += (k % 3 == 0) ? "\r\n" : (k % 3 == 1 ? ", " : "\t");
         expected.push_back(code);
     }
+    ASSERT_GT(bytes.size(), 4 * dissim::SortDataReader::kBufferBytes);
     EXPECT_EQ(readCodes(bytes, static_cast<int>(expected.size())), expected);
 }
 
@@ -197,7 +198,9 @@ TEST_P(ReaderShortCut, ReadsEveryFormAsTheGeneralPathDoes) {
     std::mt19937 random(5);
     std::string text;
     std::vector<std::int16_t> expected;
-    for (std::size_t i = 0; text.size() < 200 * 1024; ++i) {
+    // Past the end of three of the reader's buffers.
+    constexpr std::size_t kTextBytes = 3 * dissim::SortDataReader::kBufferBytes + 8 * 1024;
+    for (std::size_t i = 0; text.size() < kTextBytes; ++i) {
         std::string item = items[(i * 7 + i / 13) % std::size(items)];
         const char* separator = separators[(i * 3 + i / 11) % std::size(separators)];
         if (GetParam() == Mix::SpacedDigits && random() % 23 != 0) {

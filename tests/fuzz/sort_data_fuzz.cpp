@@ -45,7 +45,6 @@ constexpr const char* kSubjectCounts[16] = {"",    "0",  "1",   "2", "3",   "4",
                                             "3.5", "-1", "1e0", "x", "0.4", "6", "7", "+8"};
 constexpr const char* kStimulusCounts[16] = {"",  "0", "1",  "2",  "3",   "4",  "5", "6",
                                              "7", "8", "12", "16", "2.5", "-2", "y", "1.5e1"};
-constexpr std::size_t kReaderBuffer = 64 * 1024;
 constexpr std::string_view kUntouched = "matrix file before the run";
 
 [[noreturn]] void finding(const char* what) {
@@ -279,7 +278,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         // Leading spaces that make the reader's first buffer end (layout & 0x7f) bytes into
         // the fuzzed text. A whole run over 64 kB costs several ordinary ones; the reader alone
         // is all that the boundary concerns.
-        const std::string padded = std::string(kReaderBuffer - (layout & 0x7f), ' ') + file;
+        const std::string padded =
+            std::string(dissim::SortDataReader::kBufferBytes - (layout & 0x7f), ' ') + file;
         setContents(memoryInput, padded);
         compareWithPlainReading(state.inputFile, padded);
     }
