@@ -9,6 +9,7 @@
 #include "reference_matrices.h"
 #include "run_settings.h"
 #include "temp_dir.h"
+#include "test_names.h"
 #include "worked_example.h"
 
 #include <gtest/gtest.h>
@@ -149,7 +150,7 @@ INSTANTIATE_TEST_SUITE_P(
                 "32-bit"},
         RunCase{"stimulusCountTooLargeForMemory", "1", "1000000", "1\n", false, "",
                 Statuses{kFailed}, "of memory"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    testsupport::ByName());
 
 TEST(Run, FractionalCountsRoundForSizingAndTruncateForLoops) {
     testsupport::TempDir dir;
@@ -278,7 +279,8 @@ TEST_P(LargeRuns, KeepWholeBlocksOnlyAndLeaveTheArraysOfTheCompleteSubjects) {
         for (std::size_t j = 1; j < i; ++j) {
             // Separated by counts(i, j) of the complete subjects, together for the others read.
             const auto together = static_cast<int>(c.completeSubjects) - counts(i, j);
-            ASSERT_EQ(state.countMatrix(i, j), static_cast<int>(kSubjects) - together) << i << j;
+            ASSERT_EQ(state.countMatrix(i, j), static_cast<int>(kSubjects) - together)
+                << i << "," << j;
         }
     }
 }
@@ -291,7 +293,7 @@ INSTANTIATE_TEST_SUITE_P(
                     LargeRunCase{"endsWithinASubject", "1 2 3 1 2 3\r\n", 6, false},
                     LargeRunCase{"letterWithinASubject", "1 2 x 1\r\n", 4, false},
                     LargeRunCase{"codeOutOfRange", "4 32768\r\n", 3, false}),
-    [](const auto& info) { return std::string(info.param.name); });
+    testsupport::ByName());
 
 TEST(LargeRuns, AFullDiskWithTheWritingThreadFailsAndIsNeverDone) {
     SKIP_WITHOUT_FULL_DISK();

@@ -6,6 +6,7 @@
 
 #include "disk_room.h"
 #include "scratch_output.h"
+#include "test_names.h"
 
 #include <gtest/gtest.h>
 
@@ -68,7 +69,7 @@ INSTANTIATE_TEST_SUITE_P(
                     ReserveCase{"exactlyWritten", kMiB, kMiB, Ending::Close},
                     ReserveCase{"lessThanWritten", 4096, 300000, Ending::Close},
                     ReserveCase{"none", 0, 5000, Ending::Close}),
-    [](const auto& info) { return std::string(info.param.name); });
+    testsupport::ByName());
 
 // More than the disk has free is not set aside at all: it would only take the room from
 // everything else until the run fails.

@@ -11,6 +11,7 @@
 #include "full_disk.h"
 #include "reference_matrices.h"
 #include "scratch_output.h"
+#include "test_names.h"
 #include "worked_example.h"
 
 #include <gtest/gtest.h>
@@ -123,7 +124,7 @@ INSTANTIATE_TEST_SUITE_P(
                   "  0 \r\n  10  0 \r\n -3  32767  0 \r\n -32768  100  0  0 \r\n"},
         // Only the rows up to n are written, and only elements below the diagonal are read.
         BlockCase{"fewerRowsThanTheMatrix", {{}, {1}, {1, 1}}, 2, "  0 \r\n  1  0 \r\n"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    testsupport::ByName());
 
 TEST(MatrixWriter, IgnoresTheDiagonalAndUpperTriangle) {
     dissim::Matrix16 m;
@@ -195,7 +196,7 @@ INSTANTIATE_TEST_SUITE_P(
                     MatrixCase{"negativeManyBuffers", 300, Values::Negative, kSmallBuffers},
                     MatrixCase{"extremesManyBuffers", 300, Values::Extremes, kSmallBuffers},
                     MatrixCase{"rowsInStretches", 4500, Values::Counts, kSmallBuffers}),
-    [](const auto& info) { return std::string(info.param.name); });
+    testsupport::ByName());
 
 struct SubjectCase {
     const char* name;
@@ -246,7 +247,7 @@ INSTANTIATE_TEST_SUITE_P(
                     SubjectCase{"everyStimulusAlone", 300, 300, 0, kSmallBuffers},
                     SubjectCase{"extremeCodes", 500, 2, 32766, kSmallBuffers},
                     SubjectCase{"lowestCodes", 500, 3, -32768, kDefaultBuffers}),
-    [](const auto& info) { return std::string(info.param.name); });
+    testsupport::ByName());
 
 // A write error is raised on the caller's thread, whether the writing thread had started or
 // everything was still in the first buffer.

@@ -4,6 +4,8 @@
 
 #include "pair_count_rows.h"
 
+#include "test_names.h"
+
 #include <gtest/gtest.h>
 
 #include <random>
@@ -40,7 +42,7 @@ TEST_P(RowForms, LowerExactlyTheEqualColumnsAndNothingElse) {
 }
 
 INSTANTIATE_TEST_SUITE_P(ThisProcessor, RowForms, testing::ValuesIn(dissim::rowForms()),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         testsupport::ByName());
 
 TEST(RowForms, ThePortableFormIsAlwaysThere) {
     const std::vector<dissim::RowForm> forms = dissim::rowForms();

@@ -5,6 +5,7 @@
 #include "matrix16.h"
 
 #include "reference_matrices.h"
+#include "test_names.h"
 
 #include <gtest/gtest.h>
 
@@ -60,6 +61,6 @@ INSTANTIATE_TEST_SUITE_P(Table, PairCounts,
                                          CounterCase{"oneSubjectABatch", 300, 11, 1},
                                          CounterCase{"smallBatches", 300, 23, 3000},
                                          CounterCase{"manyBands", 1000, 7, 1 << 20}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         testsupport::ByName());
 
 } // namespace

@@ -9,13 +9,13 @@
 #include "run_settings.h"
 #include "run_state.h"
 #include "temp_dir.h"
+#include "test_names.h"
 #include "worked_example.h"
 
 #include <gtest/gtest.h>
 
 #include <csignal>
 #include <dirent.h>
-#include <fcntl.h>
 #include <grp.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -267,7 +267,7 @@ TEST_P(PathFaultTest, FailsWithoutTouchingTheInput) {
 }
 
 INSTANTIATE_TEST_SUITE_P(RunFaults, PathFaultTest, testing::ValuesIn(kPathFaults),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         testsupport::ByName());
 
 // A full disk: the run gets as far as writing every subject's block, then fails.
 TEST(RunFaults, FullDiskFailsAfterWriting) {
@@ -376,7 +376,7 @@ TEST_P(SameFileTest, FailsAndLeavesTheInputAsItWas) {
 }
 
 INSTANTIATE_TEST_SUITE_P(RunFaults, SameFileTest, testing::ValuesIn(kSameFiles),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         testsupport::ByName());
 
 // ---------------------------------------------------------------------------------------------
 // Permissions. Root reads and writes regardless of them, so as root the run goes in a child
@@ -454,7 +454,7 @@ TEST_P(PermissionFaultTest, FailsWithoutTouchingEitherFile) {
 }
 
 INSTANTIATE_TEST_SUITE_P(RunFaults, PermissionFaultTest, testing::ValuesIn(kPermissionFaults),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         testsupport::ByName());
 
 // ---------------------------------------------------------------------------------------------
 // Counts beyond what the run can hold.

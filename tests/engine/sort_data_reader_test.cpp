@@ -3,6 +3,7 @@
 #include "files.h"
 #include "run_error.h"
 #include "temp_dir.h"
+#include "test_names.h"
 
 #include <gtest/gtest.h>
 
@@ -112,7 +113,7 @@ INSTANTIATE_TEST_SUITE_P(
                     StreamCase{"wholeForms", "1.0 1e0 2.00 -3"},
                     StreamCase{"leadingSpaces", "   1 1 2 -3"},
                     StreamCase{"extraItemsAfter", "1 1 2 -3 9 9 9 9 9"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    testsupport::ByName());
 
 struct ErrorCase {
     const char* name;
@@ -156,7 +157,7 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorCase{"controlCharactersShownSafely", std::string("1 a\x01z", 5), 2, "\"a?z\""},
         ErrorCase{"longItemCut", "1 " + std::string(100, '7') + "x", 2, "77...\" is not"},
         ErrorCase{"hugeItem", std::string(100000, '1'), 1, "is too long"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    testsupport::ByName());
 
 TEST(SortDataReader, ReadsAcrossBufferBoundaries) {
     // Far more than one read's worth, with items of varied widths straddling the boundaries.

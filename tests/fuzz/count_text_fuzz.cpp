@@ -31,9 +31,10 @@ namespace {
     std::abort();
 }
 
-template <typename Convert> std::optional<double> converted(Convert convert) {
+// What get() returns as a T, or nothing when it throws RunError.
+template <typename T, typename Get> std::optional<T> unlessRunError(Get get) {
     try {
-        return static_cast<double>(convert());
+        return static_cast<T>(get());
     } catch (const dissim::RunError&) {
         return std::nullopt;
     }
@@ -48,21 +49,15 @@ void checkCount(const std::string& text, char separator) {
         finding("a number that is not finite", text);
     }
     const dissim::CountValue count(text, separator);
-    const std::optional<double> exact = converted([&] { return count.exact(); });
+    const auto exact = unlessRunError<double>([&] { return count.exact(); });
     const bool convertible = text.empty() || parsed.has_value();
     if (exact.has_value() != convertible || (parsed && *exact != *parsed)) {
         finding("exact() disagrees with the numeric test", text);
     }
-    const auto asInt32 = converted([&] { return count.toInt32(); });
-    const auto asInt16 = converted([&] { return count.toInt16(); });
-    const auto loops = converted([&] { return count.loopCount(); });
-    const auto shown = [&]() -> std::optional<std::string> {
-        try {
-            return count.displayText();
-        } catch (const dissim::RunError&) {
-            return std::nullopt;
-        }
-    }();
+    const auto asInt32 = unlessRunError<double>([&] { return count.toInt32(); });
+    const auto asInt16 = unlessRunError<double>([&] { return count.toInt16(); });
+    const auto loops = unlessRunError<double>([&] { return count.loopCount(); });
+    const auto shown = unlessRunError<std::string>([&] { return count.displayText(); });
     if (!exact) {
         if (asInt32 || asInt16 || loops || shown) {
             finding("a text that is no number converted", text);

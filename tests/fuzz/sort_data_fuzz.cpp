@@ -31,7 +31,7 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
-#include <cmath>
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -101,15 +101,15 @@ struct Recorder : dissim::RunObserver {
 };
 
 // Parses one block of rows lines at pos; fills m (rows x rows, lower triangle) or returns false.
-bool parseBlock(std::string_view out, std::size_t& pos, std::int64_t rows,
+bool parseBlock(std::string_view out, std::size_t& pos, std::size_t rows,
                 std::vector<std::vector<int>>& m) {
-    m.assign(static_cast<std::size_t>(rows), {});
-    for (std::int64_t r = 0; r < rows; ++r) {
+    m.assign(rows, {});
+    for (std::size_t r = 0; r < rows; ++r) {
         if (pos >= out.size() || out[pos] != ' ') {
             return false;
         }
         ++pos;
-        for (std::int64_t c = 0; c <= r; ++c) {
+        for (std::size_t c = 0; c <= r; ++c) {
             if (pos >= out.size() || (out[pos] != ' ' && out[pos] != '-')) {
                 return false;
             }
@@ -125,9 +125,9 @@ bool parseBlock(std::string_view out, std::size_t& pos, std::int64_t rows,
                 return false;
             }
             ++pos;
-            m[static_cast<std::size_t>(r)].push_back(negative ? -value : value);
+            m[r].push_back(negative ? -value : value);
         }
-        if (m[static_cast<std::size_t>(r)].back() != 0 || out.substr(pos, 2) != "\r\n") {
+        if (m[r].back() != 0 || out.substr(pos, 2) != "\r\n") {
             return false;
         }
         pos += 2;
@@ -303,23 +303,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // The counts as the run converts them; both are valid numbers once the run got this far
     // with at least one subject block, or with a count block.
-    const std::int64_t n = state.numStimuli.loopCount();
-    const std::int64_t rows = std::max<std::int64_t>(n, 1);
+    const auto n = static_cast<std::size_t>(state.numStimuli.loopCount());
+    const std::size_t rows = std::max<std::size_t>(n, 1);
     std::size_t pos = 0;
     std::vector<std::vector<int>> block;
-    std::vector<std::vector<int>> together(static_cast<std::size_t>(rows),
-                                           std::vector<int>(static_cast<std::size_t>(rows), 0));
+    std::vector<std::vector<int>> together(rows, std::vector<int>(rows, 0));
     for (std::size_t s = 0; s < written; ++s) {
         check(parseBlock(output, pos, rows, block), "a subject block is malformed");
-        for (std::int64_t i = 0; i < rows; ++i) {
-            for (std::int64_t j = 0; j < i; ++j) {
-                const int v = block[static_cast<std::size_t>(i)][static_cast<std::size_t>(j)];
+        for (std::size_t i = 0; i < rows; ++i) {
+            for (std::size_t j = 0; j < i; ++j) {
+                const int v = block[i][j];
                 check(v == 0 || v == 1, "a subject entry is not 0 or 1");
-                together[static_cast<std::size_t>(i)][static_cast<std::size_t>(j)] += v == 0;
+                together[i][j] += v == 0;
                 // Same group is transitive: i~j and j~k give i~k.
-                for (std::int64_t k = 0; k < j; ++k) {
-                    const int jk = block[static_cast<std::size_t>(j)][static_cast<std::size_t>(k)];
-                    const int ik = block[static_cast<std::size_t>(i)][static_cast<std::size_t>(k)];
+                for (std::size_t k = 0; k < j; ++k) {
+                    const int jk = block[j][k];
+                    const int ik = block[i][k];
                     check(!(v == 0 && jk == 0) || ik == 0, "a subject block is not a grouping");
                 }
             }
@@ -330,12 +329,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
               "a finished run wrote the wrong number of subject blocks");
         check(parseBlock(output, pos, rows, block), "the count block is malformed");
         const int start = n >= 1 ? state.numSubjects.toInt16() : 0;
-        for (std::int64_t i = 1; i < n; ++i) {
-            for (std::int64_t j = 0; j < i; ++j) {
-                check(block[static_cast<std::size_t>(i)][static_cast<std::size_t>(j)] ==
-                          start -
-                              together[static_cast<std::size_t>(i)][static_cast<std::size_t>(j)],
-                      "a count entry is wrong");
+        for (std::size_t i = 1; i < n; ++i) {
+            for (std::size_t j = 0; j < i; ++j) {
+                check(block[i][j] == start - together[i][j], "a count entry is wrong");
             }
         }
     }
