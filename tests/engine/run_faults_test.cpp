@@ -25,6 +25,7 @@
 #include <filesystem>
 #include <fstream>
 #include <ostream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -551,6 +552,38 @@ TEST(RunFaults, DataFailureKeepsOnlyCompleteBlocks) {
     EXPECT_EQ(outcome.events, (std::vector<std::string>{kProcessing, kWriting, kFailing, kFailed}));
     EXPECT_EQ(readFile(dir.file("out.txt")), kBlock112);
     EXPECT_EQ(readFile(input), data);
+}
+
+// A failure that is not the run's own (here the observer throwing from its second "Writing"
+// report) takes the same path: nothing escapes the run, the failure is reported, and the file
+// keeps the block written before it.
+
+// Throws once, at the second time the run says it is writing.
+class ThrowingRecorder : public Recorder {
+public:
+    void statusChanged(std::string_view text) override {
+        Recorder::statusChanged(text);
+        if (text == kWriting && ++writings == 2) {
+            throw std::runtime_error("the observer has gone");
+        }
+    }
+    int writings = 0;
+};
+
+TEST(RunFaults, AnyExceptionEndsOnTheFailurePath) {
+    const TempDir dir;
+    const std::string input = dir.file("in.txt");
+    writeFile(input, kSortData);
+    dissim::RunState state = testsupport::runSettings("2", "3", input, dir.file("out.txt"));
+    ThrowingRecorder recorder;
+    dissim::RunResult result;
+    ASSERT_NO_THROW(result = dissim::runDissimilarity(state, recorder));
+    EXPECT_FALSE(result.done);
+    EXPECT_EQ(result.description, "unexpected error: the observer has gone");
+    EXPECT_EQ(recorder.events,
+              (std::vector<std::string>{kProcessing, kWriting, kWriting, kFailing, kFailed}));
+    EXPECT_EQ(readFile(dir.file("out.txt")), kBlock112);
+    EXPECT_EQ(readFile(input), kSortData);
 }
 
 // ---------------------------------------------------------------------------------------------
