@@ -125,8 +125,10 @@ RunResult runDissimilarity(RunState& state, RunObserver& observer) {
         observer.statusChanged(kStatusProcessing);
 
         const std::int64_t n = state.numStimuli.loopCount();
+        // Converted even with no stimuli to fill in: a subject count the count matrix cannot
+        // hold fails the run either way, rather than writing a block for each of its subjects.
+        const std::int16_t subjects16 = state.numSubjects.toInt16();
         if (n >= 1) {
-            const std::int16_t subjects16 = state.numSubjects.toInt16();
             for (std::int64_t i = 1; i <= n; ++i) {
                 std::int16_t* row = state.countMatrix.row(static_cast<std::size_t>(i));
                 std::fill(row + 1, row + n + 1, subjects16);
@@ -150,7 +152,9 @@ RunResult runDissimilarity(RunState& state, RunObserver& observer) {
             // own matrix is needed by no one until the run ends (its block is written from the
             // codes), so only the last complete subject's is filled in, by settle().
             counter->addSubject(state.groupCodes.data());
-            std::copy(state.groupCodes.begin(), state.groupCodes.end(), lastCodes.begin());
+            // Only the codes the loop reads: a fractional count can size the arrays one above
+            // the last stimulus read (3.5 sizes for 4, reads 3).
+            std::copy_n(state.groupCodes.begin(), lastCodes.size(), lastCodes.begin());
             subjectsDone = s;
             observer.statusChanged(kStatusWriting);
             writer->writeSubjectBlock(state.groupCodes.data(), n);

@@ -5,14 +5,8 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
-#include <limits>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#if defined(__linux__)
-#include <linux/magic.h>
-#include <sys/vfs.h>
-#endif
 
 namespace dissim {
 namespace {
@@ -144,50 +138,6 @@ OutputFile::~OutputFile() {
     abandon();
 }
 
-void OutputFile::reserve(std::uint64_t bytes) noexcept {
-#if defined(__linux__) && defined(FALLOC_FL_KEEP_SIZE)
-    struct stat st {};
-    struct statfs fs {};
-    if (reserved_ > 0 || bytes == 0 || ::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode) ||
-        ::fstatfs(fd_, &fs) != 0) {
-        return;
-    }
-    // Only where the room is allocated without being written: elsewhere (tmpfs, for one) setting
-    // room aside means filling it, which costs more than it saves.
-    const bool allocatesUnwritten = fs.f_type == EXT4_SUPER_MAGIC || fs.f_type == XFS_SUPER_MAGIC;
-    const auto freeBytes =
-        static_cast<std::uint64_t>(fs.f_bavail) * static_cast<std::uint64_t>(fs.f_bsize);
-    // Never more than is free: the room would be taken from everything else on the disk until
-    // the run ends, only for the run to fail when it is used up.
-    if (!allocatesUnwritten || bytes > freeBytes ||
-        bytes > static_cast<std::uint64_t>(std::numeric_limits<off_t>::max())) {
-        return;
-    }
-    // FALLOC_FL_KEEP_SIZE: the room lies beyond the file's end, so the file's length stays that
-    // of what is written.
-    // Even a failed attempt may have set some room aside; it is given back with the rest.
-    // (Giving it back here, with nothing written yet, would truncate to zero, which ext4 takes
-    // as the file being replaced: it would then push all of it to the disk when it is closed.)
-    (void)::fallocate(fd_, FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(bytes));
-    reserved_ = bytes;
-#else
-    (void)bytes;
-#endif
-}
-
-int OutputFile::releaseReserve() noexcept {
-    // Nothing lies beyond the end once the file has reached the room set aside.
-    if (written_ >= reserved_) {
-        return 0;
-    }
-    reserved_ = 0;
-    // Truncating to the present length frees the blocks beyond it.
-    if (::ftruncate(fd_, static_cast<off_t>(written_)) != 0) {
-        return errno;
-    }
-    return 0;
-}
-
 void OutputFile::write(std::string_view data) {
     while (!data.empty()) {
         const ssize_t put = ::write(fd_, data.data(), data.size());
@@ -199,18 +149,12 @@ void OutputFile::write(std::string_view data) {
                            " failed: " + systemReason(errno));
         }
         data.remove_prefix(static_cast<std::size_t>(put));
-        written_ += static_cast<std::uint64_t>(put);
     }
 }
 
 void OutputFile::close() {
     if (fd_ < 0) {
         return;
-    }
-    if (const int error = releaseReserve(); error != 0) {
-        abandon();
-        throw RunError("giving back the disk room set aside for the output file " + quoted(path_) +
-                       " failed: " + systemReason(error));
     }
     const int fd = fd_;
     fd_ = -1;
@@ -222,8 +166,6 @@ void OutputFile::close() {
 
 void OutputFile::abandon() noexcept {
     if (fd_ >= 0) {
-        // The run has failed already; a failure to give the room back adds nothing to report.
-        releaseReserve();
         ::close(fd_);
         fd_ = -1;
     }

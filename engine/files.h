@@ -42,13 +42,6 @@ public:
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
 
-    // Sets aside room on the disk for the first bytes of the file, where the file system does
-    // that without writing anything (ext4, XFS) and has the room free. The kernel then writes
-    // into room already allocated, which costs it less than allocating as it goes. Advice
-    // only: when it cannot be done, nothing changes. The file's length is always that of what
-    // has been written; room set aside beyond it is given back by close() and abandon().
-    void reserve(std::uint64_t bytes) noexcept;
-
     // Writes all of data. Throws RunError on a write error (a full disk, for instance).
     void write(std::string_view data);
 
@@ -59,13 +52,8 @@ public:
     void abandon() noexcept;
 
 private:
-    // Gives back the room set aside beyond what has been written; returns 0 or an errno value.
-    int releaseReserve() noexcept;
-
     int fd_ = -1;
     std::string path_;
-    std::uint64_t written_ = 0;  // bytes written since the file was emptied
-    std::uint64_t reserved_ = 0; // bytes set aside (or tried to be) from the start of the file
 };
 
 } // namespace dissim

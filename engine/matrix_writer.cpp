@@ -130,7 +130,7 @@ MatrixWriter::MatrixWriter(OutputFile& file, std::size_t bufferBytes, std::size_
 
 void MatrixWriter::expect(std::uint64_t bytes) {
     if (bytes > fillLimit_ && !thread_.joinable() && used_ == 0) {
-        startThread(bytes);
+        startThread();
     }
 }
 
@@ -256,15 +256,9 @@ void MatrixWriter::rethrowWriteError() {
     std::rethrow_exception(writeError_);
 }
 
-void MatrixWriter::startThread(std::uint64_t reserveBytes) {
+void MatrixWriter::startThread() {
     try {
-        thread_ = std::thread([this, reserveBytes] {
-            file_.reserve(reserveBytes);
-            roomSetAside_ = true;
-            if (callerWaiting_) {
-                std::lock_guard lock(mutex_);
-                toCaller_.notify_one();
-            }
+        thread_ = std::thread([this] {
             writerLoop();
             threadDone_ = true; // the thread's last use of this writer
         });
@@ -280,7 +274,7 @@ void MatrixWriter::handOver() {
         return;
     }
     if (!thread_.joinable()) {
-        startThread(0);
+        startThread();
     }
     lengths_[current_] = used_;
     // The count moves on only now that the buffer's length is set: the writing thread reads
@@ -311,11 +305,7 @@ void MatrixWriter::handOver() {
 }
 
 void MatrixWriter::waitForWrites(std::uint64_t inFlight) {
-    // The thread's use of the file starts with setting its room aside: until that is done, the
-    // caller may not take the file back either.
-    auto done = [&] {
-        return (handedOver_ - written_ <= inFlight && roomSetAside_) || writeFailed_;
-    };
+    auto done = [&] { return handedOver_ - written_ <= inFlight || writeFailed_; };
     if (watchFor(done)) {
         return;
     }

@@ -64,8 +64,7 @@ public:
 
     // Tells the writer that at least bytes will be written. When that is more than the first
     // buffer holds, the writing thread starts now (throws RunError when it cannot), ready by
-    // the time the first buffer is full, and meanwhile sets that much room aside in the file
-    // (OutputFile::reserve). Call before anything is appended, or not at all.
+    // the time the first buffer is full. Call before anything is appended, or not at all.
     void expect(std::uint64_t bytes);
 
     // Hands everything appended so far to the file and returns once it is written.
@@ -88,8 +87,7 @@ private:
     void writerLoop();
     // Waits until no more than inFlight handed-over buffers are unwritten, or a write failed.
     void waitForWrites(std::uint64_t inFlight);
-    // Starts the writing thread, which first reserves reserveBytes of the file (if not 0).
-    void startThread(std::uint64_t reserveBytes);
+    void startThread();
     void rethrowWriteError();
     char* bufferData(std::size_t index) const { return storage_ + index * bufferBytes_; }
 
@@ -123,8 +121,7 @@ private:
     std::atomic<bool> stopping_{false};
     std::atomic<bool> writeFailed_{false}; // writeError_ is set
     std::exception_ptr writeError_;
-    std::atomic<bool> roomSetAside_{false}; // the writing thread has set the file's room aside
-    std::atomic<bool> threadDone_{false};   // the writing thread has left writerLoop()
+    std::atomic<bool> threadDone_{false}; // the writing thread has left writerLoop()
     std::thread thread_;
 };
 

@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 #include <random>
 #include <string>
@@ -145,6 +146,11 @@ INSTANTIATE_TEST_SUITE_P(
         // A subject count beyond the count matrix's 16 bits fails once the files are open.
         RunCase{"subjectCount32768", "32768", "2", "1 2\n", false, "",
                 Statuses{kProcessing, kFailed}, "32767"},
+        // With no stimuli too: otherwise every one of its subjects would get a block.
+        RunCase{"subjectCountBeyond16BitsWithoutStimuli", "1000000000000000", "", "1\n", false, "",
+                Statuses{kProcessing, kFailed}, "32767"},
+        RunCase{"subjectCountBeyond16BitsWithZeroStimuli", "40000", "0", "1\n", false, "",
+                Statuses{kProcessing, kFailed}, "32767"},
         RunCase{"negativeStimulusCount", "1", "-1", "1\n", false, "", Statuses{kFailed}, "below 0"},
         RunCase{"stimulusCountBeyond32Bits", "1", "3000000000", "1\n", false, "", Statuses{kFailed},
                 "32-bit"},
@@ -165,6 +171,46 @@ TEST(Run, FractionalCountsRoundForSizingAndTruncateForLoops) {
     EXPECT_EQ(state.countMatrix(2, 1), 4 - 2);
     EXPECT_EQ(outcome.output,
               "  0 \r\n  0  0 \r\n  0 \r\n  1  0 \r\n  0 \r\n  0  0 \r\n  0 \r\n  2  0 \r\n");
+}
+
+// A fractional stimulus count sizes the arrays by rounding (a half to even) but processes
+// stimuli up to its whole part, so the run writes what the whole part gives. Where rounding goes
+// above the whole part, the arrays hold one more code than the loop reads.
+class FractionalStimulusCount : public testing::TestWithParam<const char*> {};
+
+TEST_P(FractionalStimulusCount, RunsAsItsWholePart) {
+    const std::string count = GetParam();
+    const std::string wholePart = std::to_string(static_cast<int>(std::stod(count)));
+    const std::string input = "1 1 2 3 3 4\n2 2 1 1 3 3\n";
+    testsupport::TempDir fractional;
+    testsupport::TempDir whole;
+    dissim::RunState state;
+    const Outcome got = run(fractional, "2", count.c_str(), input, &state);
+    const Outcome expected = run(whole, "2", wholePart.c_str(), input);
+    ASSERT_TRUE(got.result.done) << got.result.description;
+    EXPECT_EQ(got.output, expected.output);
+    EXPECT_EQ(state.groupCodes.size(),
+              static_cast<std::size_t>(std::nearbyint(std::stod(count))) + 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, FractionalStimulusCount,
+                         testing::Values("0.6", "1.5", "2.5", "2.7", "3.5", "5.5"),
+                         [](const testing::TestParamInfo<const char*>& info) {
+                             std::string name = info.param;
+                             name[name.find('.')] = '_';
+                             return "count" + name;
+                         });
+
+// Up to the count matrix's limit, a run with no stimuli writes its one-line blocks as before.
+TEST(Run, TheLargestSubjectCountWithoutStimuliWritesEveryBlock) {
+    testsupport::TempDir dir;
+    const Outcome outcome = run(dir, "32767", "", "");
+    ASSERT_TRUE(outcome.result.done) << outcome.result.description;
+    std::string expected;
+    for (int block = 0; block < 32768; ++block) {
+        expected += "  0 \r\n";
+    }
+    EXPECT_TRUE(outcome.output == expected) << "output differs";
 }
 
 TEST(Run, LeavesTheLastSubjectsMatrixInTheRunState) {
@@ -266,7 +312,7 @@ TEST_P(LargeRuns, KeepWholeBlocksOnlyAndLeaveTheArraysOfTheCompleteSubjects) {
     EXPECT_EQ(result.done, c.done) << result.description;
     EXPECT_EQ(observer.statuses, statuses);
     EXPECT_TRUE(testsupport::readFile(state.outputFile) == expected) << "output differs";
-    // The disk room set aside for the whole file is given back beyond what was written.
+    // The file takes no disk room beyond what was written.
     EXPECT_LE(testsupport::allocatedBytes(state.outputFile),
               expected.size() + testsupport::kAllocationSlack);
 
