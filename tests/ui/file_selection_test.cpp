@@ -3,7 +3,7 @@
 
 #include "common_dialog.h"
 #include "offscreen_test_main.h"
-#include "qt_file_dialog_backend.h"
+#include "qt_platform.h"
 #include "window_fixture.h"
 
 #include <QTest>

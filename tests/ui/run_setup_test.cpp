@@ -2,7 +2,7 @@
 
 #include "offscreen_test_main.h"
 #include "window_fixture.h"
-#include "window_labels.h"
+#include "window_label.h"
 
 #include <QTest>
 
@@ -164,7 +164,7 @@ void RunSetupTest::promptsAskInOrderWithTheirTitles() {
 void RunSetupTest::setupClearsAFailureNoteOfTheLastRun() {
     WindowFixture f;
     QLabel* status = f.label("lblStatus");
-    dissim::ui::setFailureNote(*status, "the input file cannot be opened");
+    qobject_cast<dissim::ui::WindowLabel*>(status)->setDetail("the input file cannot be opened");
     f.click("cmdSubsStim"); // Cancel: the setup fails, but after it reset the labels
     QCOMPARE(status->toolTip(), QString());
     QCOMPARE(status->accessibleDescription(), QString());

@@ -144,8 +144,8 @@ void WindowRunTest::completeRuns() {
 void WindowRunTest::failures_data() {
     QTest::addColumn<QString>("subjects");
     QTest::addColumn<QString>("stimuli");
-    QTest::addColumn<QByteArray>("input"); // null: no input file at all
-    QTest::addColumn<QByteArray>("output");
+    QTest::addColumn<QByteArray>("input");  // null: no input file at all
+    QTest::addColumn<QByteArray>("output"); // null: the run never creates the output file
     QTest::addColumn<QString>("described"); // a piece of the tooltip
     QTest::newRow("input file missing") << "1"
                                         << "2" << QByteArray() << QByteArray() << "input file";
@@ -154,13 +154,13 @@ void WindowRunTest::failures_data() {
         << "2" << QByteArray("1 2\n3\n") << QByteArray("  0 \r\n  1  0 \r\n") << "subject 2";
     QTest::newRow("a letter among the codes")
         << "1"
-        << "2" << QByteArray("1 x\n") << QByteArray() << "subject 1";
+        << "2" << QByteArray("1 x\n") << QByteArray("") << "subject 1";
     QTest::newRow("more stimuli than memory")
         << "1"
         << "1e9" << QByteArray("1\n") << QByteArray() << "memory";
     QTest::newRow("more subjects than a count holds")
         << "40000"
-        << "1" << QByteArray("1\n") << QByteArray() << "32767";
+        << "1" << QByteArray("1\n") << QByteArray("") << "32767";
 }
 
 void WindowRunTest::failures() {
@@ -187,7 +187,10 @@ void WindowRunTest::failures() {
     QVERIFY2(status->toolTip().contains(described), qPrintable(status->toolTip()));
     QCOMPARE(status->accessibleDescription(), status->toolTip());
     QCOMPARE(openFilesUnder(dir.path()), 0);
-    if (std::filesystem::exists(out)) {
+    if (output.isNull()) {
+        QVERIFY2(!std::filesystem::exists(out), "the failed run created the output file");
+    } else {
+        QVERIFY2(std::filesystem::exists(out), "the run left no output file");
         QCOMPARE(QByteArray::fromStdString(testsupport::readFile(out)), output);
     }
     // The window is idle again and takes the next press.
