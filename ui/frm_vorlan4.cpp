@@ -81,9 +81,6 @@ frmVorlan4::frmVorlan4(TextPrompt& prompt, Beeper& beeper, FileDialogBackend& fi
                           QStringLiteral("Status"), *cmdSubmit, 3720, 4200);
 
     cmdDataIn->setFocus();
-    // The style draws its focus frame only once the keyboard has moved the focus; a person
-    // should see from the start which button Space and Enter press.
-    setAttribute(Qt::WA_KeyboardFocusChange);
 
     inputBlocker_ = new InputBlocker(*this);
 

@@ -36,6 +36,11 @@ void WrappingPushButton::paintEvent(QPaintEvent*) {
     QStylePainter painter(this);
     QStyleOptionButton option;
     initStyleOption(&option);
+    // Styles draw their focus frame only once the keyboard has moved the focus; a person
+    // should see from the start, and after a click, which button Space and Enter press.
+    if (hasFocus()) {
+        option.state |= QStyle::State_KeyboardFocusChange;
+    }
     QRect area = contentsArea(option);
     const int flags = captionFlags(option);
     // The style draws the button without its text; the caption follows, wrapped.

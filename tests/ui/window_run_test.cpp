@@ -5,6 +5,7 @@
 #include "temp_dir.h"
 #include "window_fixture.h"
 
+#include <QAccessible>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -37,6 +38,28 @@ int openFilesUnder(const std::filesystem::path& folder) {
     }
     return count;
 }
+
+// A named pipe as the input file: the run waits on it until the test writes the codes. The
+// test holds the pipe's writing end (O_RDWR does not wait for a reader), so the run's reads
+// wait until then. Closed on every way out, so that the run can end.
+struct PipeInput {
+    explicit PipeInput(const std::string& path)
+        : fd(::mkfifo(path.c_str(), 0600) == 0 ? ::open(path.c_str(), O_RDWR) : -1) {}
+    ~PipeInput() { close(); }
+    void close() {
+        if (fd >= 0) {
+            ::close(fd);
+            fd = -1;
+        }
+    }
+    // Writes the codes and closes the pipe: the run reads them and its end of file.
+    bool finish(const std::string& codes) {
+        const bool written = ::write(fd, codes.data(), codes.size()) == ssize_t(codes.size());
+        close();
+        return written;
+    }
+    int fd;
+};
 
 // Sets up a run through the window's own buttons; the scripted seams give the answers.
 void prepare(WindowFixture& f, const QString& subjects, const QString& stimuli,
@@ -83,6 +106,9 @@ private slots:
     void sameFileTwiceLeavesTheInputUntouched();
     void nextRunClearsTheFailureNote();
     void takesNoInputWhileRunningAndClosesWhenDone();
+    void busyFromSubmitUntilTheRunEnds_data();
+    void busyFromSubmitUntilTheRunEnds();
+    void shiftF1ShowsTheFailureDetail();
 };
 
 void WindowRunTest::completeRuns_data() {
@@ -236,22 +262,11 @@ void WindowRunTest::nextRunClearsTheFailureNote() {
 
 void WindowRunTest::takesNoInputWhileRunningAndClosesWhenDone() {
     TempDir dir;
-    // A named pipe as the input file: the run waits on it until the test writes the codes.
     const std::string in = dir.file("codes.fifo");
     const std::string out = dir.file("matrices.out");
-    QCOMPARE(::mkfifo(in.c_str(), 0600), 0);
-    WindowFixture f;
-    // The test holds the pipe's writing end (O_RDWR does not wait for a reader), so the run's
-    // reads wait until the codes are written. Closed on every way out, so the run can end.
-    struct PipeWriter {
-        int fd;
-        ~PipeWriter() {
-            if (fd >= 0) {
-                ::close(fd);
-            }
-        }
-    } writer{::open(in.c_str(), O_RDWR)};
+    PipeInput writer(in);
     QVERIFY(writer.fd >= 0);
+    WindowFixture f;
     prepare(f, "1", "2", QString::fromStdString(in), QString::fromStdString(out));
     f.window.show();
     f.window.activateWindow();
@@ -284,14 +299,88 @@ void WindowRunTest::takesNoInputWhileRunningAndClosesWhenDone() {
     }
     QCOMPARE(ended.count(), 0);
 
-    QCOMPARE(::write(writer.fd, "3 4\n", 4), ssize_t(4));
-    ::close(writer.fd);
-    writer.fd = -1;
+    QVERIFY(writer.finish("3 4\n"));
 
     QVERIFY(ended.wait(10000));
     QCOMPARE(ended.first().first().toBool(), true);
     QCOMPARE(testsupport::readFile(out), std::string("  0 \r\n  1  0 \r\n  0 \r\n  1  0 \r\n"));
     QTRY_VERIFY(!f.window.isVisible());
+}
+
+void WindowRunTest::busyFromSubmitUntilTheRunEnds_data() {
+    QTest::addColumn<QByteArray>("codes");
+    QTest::addColumn<bool>("done");
+    QTest::newRow("a run that ends well") << QByteArray("3 4\n") << true;
+    QTest::newRow("a run that fails") << QByteArray("3 x\n") << false;
+}
+
+void WindowRunTest::busyFromSubmitUntilTheRunEnds() {
+    QFETCH(QByteArray, codes);
+    QFETCH(bool, done);
+    TempDir dir;
+    const std::string in = dir.file("codes.fifo");
+    const std::string out = dir.file("matrices.out");
+    PipeInput writer(in);
+    QVERIFY(writer.fd >= 0);
+    WindowFixture f;
+    prepare(f, "1", "2", QString::fromStdString(in), QString::fromStdString(out));
+    QAccessibleInterface* status = QAccessible::queryAccessibleInterface(f.label("lblStatus"));
+    QVERIFY(status != nullptr);
+    QVERIFY(QApplication::overrideCursor() == nullptr);
+    QVERIFY(!status->state().busy);
+    QSignalSpy ended(&f.window, &dissim::ui::frmVorlan4::runEnded);
+
+    f.click("cmdSubmit");
+    QVERIFY(f.window.isRunning());
+    QVERIFY(QApplication::overrideCursor() != nullptr);
+    QCOMPARE(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+    QVERIFY(status->state().busy);
+    QTest::qWait(100); // still waiting for its codes: still busy
+    QVERIFY(QApplication::overrideCursor() != nullptr);
+    QVERIFY(status->state().busy);
+
+    QVERIFY(writer.finish(codes.toStdString()));
+    QVERIFY(ended.wait(10000));
+    QCOMPARE(ended.first().first().toBool(), done);
+    QVERIFY(QApplication::overrideCursor() == nullptr);
+    QVERIFY(!status->state().busy);
+    QCOMPARE(f.beeper.count, done ? 0 : 5);
+}
+
+void WindowRunTest::shiftF1ShowsTheFailureDetail() {
+    TempDir dir;
+    WindowFixture f;
+    f.window.show();
+    f.window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&f.window));
+    auto pressShiftF1 = [&] {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F1, Qt::ShiftModifier);
+        QTest::qWait(50);
+        QWidget* popup = QApplication::activePopupWidget();
+        if (popup != nullptr) {
+            QTest::keyClick(popup, Qt::Key_Escape); // any key closes it
+        }
+        return popup != nullptr;
+    };
+    QVERIFY2(!pressShiftF1(), "nothing has failed yet, and Shift+F1 showed something");
+
+    // A refused count: its reason.
+    f.prompt.answers = {"0"};
+    f.click("cmdSubsStim");
+    QVERIFY(pressShiftF1());
+
+    // A failed run: the run's detail, which its label also carries as What's This text.
+    prepare(f, "1", "2", QString::fromStdString(dir.file("missing.txt")),
+            QString::fromStdString(dir.file("matrices.out")));
+    submit(f);
+    QLabel* status = f.label("lblStatus");
+    QVERIFY(status->whatsThis().contains("input file"));
+    QCOMPARE(QAccessible::queryAccessibleInterface(status)->text(QAccessible::Description),
+             status->toolTip());
+    QVERIFY(pressShiftF1());
+    // Shift+F1 moved no focus and pressed no button.
+    QCOMPARE(QApplication::focusWidget(), f.button("cmdDataIn"));
+    QCOMPARE(f.beeper.count, 5);
 }
 
 DISSIM_OFFSCREEN_TEST_MAIN(WindowRunTest)
