@@ -2,6 +2,7 @@
 
 #include <QKeyEvent>
 #include <QStyleOptionButton>
+#include <QStyleOptionFocusRect>
 #include <QStylePainter>
 
 namespace dissim::ui {
@@ -46,6 +47,15 @@ void WrappingPushButton::paintEvent(QPaintEvent*) {
     // The style draws the button without its text; the caption follows, wrapped.
     option.text.clear();
     painter.drawControl(QStyle::CE_PushButton, option);
+    if (hasFocus()) {
+        // The style's focus frame once more, just inside the button's edge: a line as thin as
+        // most styles draw it is easy to miss.
+        QStyleOptionFocusRect focus;
+        focus.initFrom(this);
+        focus.state |= QStyle::State_KeyboardFocusChange;
+        focus.rect = rect().adjusted(1, 1, -1, -1);
+        painter.drawPrimitive(QStyle::PE_FrameFocusRect, focus);
+    }
 
     if (isDown() || isChecked()) {
         area.translate(style()->pixelMetric(QStyle::PM_ButtonShiftHorizontal, &option, this),

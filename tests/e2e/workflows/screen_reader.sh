@@ -1,0 +1,85 @@
+#!/usr/bin/env bash
+# The window as a screen reader reads it, through AT-SPI on a private session bus: the frame
+# with its title, the five buttons with their Press action, the four labels with their names,
+# texts and the buttons that label them. Then a typical use: a refused count gives its reason
+# as the description of "Subjects and stimuli"; long paths are whole in the descriptions of
+# "Input file" and "Output file"; while a run waits for its sort data, "Status" is busy; the
+# end of the run, and of a failed run after it, reaches the listener as events on "Status".
+# Screenshots: the window with the long paths, and during the run.
+if [[ -z "${E2E_PRIVATE_BUS:-}" ]]; then
+    command -v dbus-run-session >/dev/null ||
+        { echo "missing dbus-run-session: install dbus-daemon (scripts/install-deps test)" >&2; exit 1; }
+    E2E_PRIVATE_BUS=1 exec dbus-run-session -- bash "$0" "$@" 2> >(grep -v 'Failed to set fd limit' >&2)
+fi
+# shellcheck source=../lib.sh
+source "$(dirname "$0")/../lib.sh"
+begin
+python=/usr/bin/python3
+"$python" -c 'import pyatspi' 2>/dev/null ||
+    fail "missing pyatspi: install python3-pyatspi at-spi2-core (scripts/install-deps test)"
+atspi() { "$python" "$E2E_HERE/atspi_window.py" "$1" "$APP_PID" "${@:2}" || fail "AT-SPI check failed: $*"; }
+
+folder="$E2E_TMP/data"
+for part in 1 2 3 4; do folder+="/folder $part of the study on sorting everyday objects into groups"; done
+input="$folder/five subjects sorted twelve objects.fifo"
+output="$folder/dissimilarity matrices of five subjects over twelve objects.txt"
+((${#input} > 200)) || fail "the input path is only ${#input} characters long"
+mkdir -p "$folder"
+mkfifo "$input"
+expected_matrices 5 12 "$E2E_DATA/five_subjects_twelve_stimuli.txt" >"$E2E_TMP/expected.txt"
+
+start_program env QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 "$DISSIM_PROGRAM"
+atspi tree
+
+# A refused count, the button pressed through AT-SPI.
+atspi press "1. Start Here!"
+answer_prompt "$SUBJECTS_PROMPT" 2.5
+wait_bells 3
+atspi description "Subjects and stimuli" "2.5 is not a whole number"
+
+run_setup 5 12
+atspi description "Subjects and stimuli" "There are  5 subjects and  12 stimuli."
+choose_file cmdDataIn "$input"
+choose_file cmdDataOut "$output"
+atspi description "Input file" "$input"
+atspi description "Output file" "$output"
+wait_settled
+screenshot "$E2E_NAME-long-paths"
+
+# The run reads from a named pipe that is held open here: it waits for its sort data.
+exec 7<>"$input"
+"$python" "$E2E_HERE/atspi_window.py" listen "$APP_PID" "$E2E_TMP/done-events" \
+    Status "Done!  Press Button 1" 30 7>&- &
+listener=$!
+poll 10 "the listener to start" grep -q '^ready' "$E2E_TMP/done-events"
+sleep 0.5 # the program hears of the new listener over the bus
+click cmdSubmit
+atspi busy Status yes
+wait_settled
+screenshot "$E2E_NAME-during-run"
+cat "$E2E_DATA/five_subjects_twelve_stimuli.txt" >&7
+exec 7>&-
+wait "$listener" || { cat "$E2E_TMP/done-events" >&2; fail "the end of the run reached no listener"; }
+log "events of the run: $(grep -c . "$E2E_TMP/done-events") lines"
+cat "$E2E_TMP/done-events" >&2
+wait_output "$output" "$E2E_TMP/expected.txt" "$input"
+atspi busy Status no
+
+# The input is gone: the next run fails, and its detail is announced the same way.
+rm "$input"
+"$python" "$E2E_HERE/atspi_window.py" listen "$APP_PID" "$E2E_TMP/failure-events" \
+    Status "the input file" 30 7>&- &
+listener=$!
+poll 10 "the listener to start" grep -q '^ready' "$E2E_TMP/failure-events"
+sleep 0.5
+focus_main
+click cmdSubmit
+wait "$listener" || { cat "$E2E_TMP/failure-events" >&2; fail "the failed run reached no listener"; }
+cat "$E2E_TMP/failure-events" >&2
+wait_bells 8
+atspi busy Status no
+
+focus_main
+click cmdExit
+wait_exit 0
+expect_total_bells 8
