@@ -141,9 +141,7 @@ void WindowLayoutTest::labelsAreOpaqueBoxesInTheButtonColour() {
 
 void WindowLayoutTest::focusStartsOnInputButtonAndTabFollowsTheOrder() {
     WindowFixture f;
-    f.window.show();
-    f.window.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&f.window));
+    QVERIFY(f.showActive());
     QCOMPARE(f.window.focusWidget(), f.button("cmdDataIn"));
     const char* order[] = {"cmdDataOut", "cmdSubmit", "cmdExit", "cmdSubsStim", "cmdDataIn"};
     for (const char* next : order) {
@@ -185,9 +183,7 @@ void WindowLayoutTest::keys() {
         spies.push_back(
             std::make_unique<QSignalSpy>(f.button(qPrintable(name)), &QPushButton::clicked));
     }
-    f.window.show();
-    f.window.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&f.window));
+    QVERIFY(f.showActive());
     if (!focused.isEmpty()) {
         f.button(qPrintable(focused))->setFocus();
     }
@@ -206,9 +202,7 @@ void WindowLayoutTest::keys() {
 
 void WindowLayoutTest::focusedButtonShowsItsFocusFromTheStart() {
     WindowFixture f;
-    f.window.show();
-    f.window.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&f.window));
+    QVERIFY(f.showActive());
     QPushButton* input = f.button("cmdDataIn");
     QCOMPARE(QApplication::focusWidget(), input);
     // The same button drawn with and without the focus, no key pressed before: the style's

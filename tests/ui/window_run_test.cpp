@@ -77,6 +77,17 @@ void prepare(WindowFixture& f, const QString& subjects, const QString& stimuli,
     f.beeper.count = 0;
 }
 
+// A window set up for a run over 1 subject and 2 stimuli whose input is a named pipe: the run
+// waits until the test finishes the pipe.
+struct PipeRun {
+    PipeRun() { prepare(f, "1", "2", QString::fromStdString(in), QString::fromStdString(out)); }
+    TempDir dir;
+    std::string in = dir.file("codes.fifo");
+    std::string out = dir.file("matrices.out");
+    PipeInput writer{in};
+    WindowFixture f;
+};
+
 // Presses "4. Submit" and waits for the run to end; returns the status texts the label showed.
 QStringList submit(WindowFixture& f) {
     QStringList shown;
@@ -261,16 +272,10 @@ void WindowRunTest::nextRunClearsTheFailureNote() {
 }
 
 void WindowRunTest::takesNoInputWhileRunningAndClosesWhenDone() {
-    TempDir dir;
-    const std::string in = dir.file("codes.fifo");
-    const std::string out = dir.file("matrices.out");
-    PipeInput writer(in);
-    QVERIFY(writer.fd >= 0);
-    WindowFixture f;
-    prepare(f, "1", "2", QString::fromStdString(in), QString::fromStdString(out));
-    f.window.show();
-    f.window.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&f.window));
+    PipeRun run;
+    QVERIFY(run.writer.fd >= 0);
+    WindowFixture& f = run.f;
+    QVERIFY(f.showActive());
     QSignalSpy ended(&f.window, &dissim::ui::frmVorlan4::runEnded);
     f.button("cmdSubmit")->setFocus();
     QTest::keyClick(f.button("cmdSubmit"), Qt::Key_Space);
@@ -299,11 +304,11 @@ void WindowRunTest::takesNoInputWhileRunningAndClosesWhenDone() {
     }
     QCOMPARE(ended.count(), 0);
 
-    QVERIFY(writer.finish("3 4\n"));
+    QVERIFY(run.writer.finish("3 4\n"));
 
     QVERIFY(ended.wait(10000));
     QCOMPARE(ended.first().first().toBool(), true);
-    QCOMPARE(testsupport::readFile(out), std::string("  0 \r\n  1  0 \r\n  0 \r\n  1  0 \r\n"));
+    QCOMPARE(testsupport::readFile(run.out), std::string("  0 \r\n  1  0 \r\n  0 \r\n  1  0 \r\n"));
     QTRY_VERIFY(!f.window.isVisible());
 }
 
@@ -317,13 +322,9 @@ void WindowRunTest::busyFromSubmitUntilTheRunEnds_data() {
 void WindowRunTest::busyFromSubmitUntilTheRunEnds() {
     QFETCH(QByteArray, codes);
     QFETCH(bool, done);
-    TempDir dir;
-    const std::string in = dir.file("codes.fifo");
-    const std::string out = dir.file("matrices.out");
-    PipeInput writer(in);
-    QVERIFY(writer.fd >= 0);
-    WindowFixture f;
-    prepare(f, "1", "2", QString::fromStdString(in), QString::fromStdString(out));
+    PipeRun run;
+    QVERIFY(run.writer.fd >= 0);
+    WindowFixture& f = run.f;
     QAccessibleInterface* status = QAccessible::queryAccessibleInterface(f.label("lblStatus"));
     QVERIFY(status != nullptr);
     QVERIFY(QApplication::overrideCursor() == nullptr);
@@ -339,7 +340,7 @@ void WindowRunTest::busyFromSubmitUntilTheRunEnds() {
     QVERIFY(QApplication::overrideCursor() != nullptr);
     QVERIFY(status->state().busy);
 
-    QVERIFY(writer.finish(codes.toStdString()));
+    QVERIFY(run.writer.finish(codes.toStdString()));
     QVERIFY(ended.wait(10000));
     QCOMPARE(ended.first().first().toBool(), done);
     QVERIFY(QApplication::overrideCursor() == nullptr);
@@ -350,9 +351,7 @@ void WindowRunTest::busyFromSubmitUntilTheRunEnds() {
 void WindowRunTest::shiftF1ShowsTheFailureDetail() {
     TempDir dir;
     WindowFixture f;
-    f.window.show();
-    f.window.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&f.window));
+    QVERIFY(f.showActive());
     auto pressShiftF1 = [&] {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_F1, Qt::ShiftModifier);
         QTest::qWait(50);
