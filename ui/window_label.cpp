@@ -87,8 +87,11 @@ void tell(QAccessibleEvent&& event) {
 
 WindowLabel::WindowLabel(const QString& text, const QString& accessibleName, QWidget& button,
                          QWidget* parent)
-    : QLabel(text, parent), button_(&button) {
+    : QLabel(parent), button_(&button) {
+    // Named first, so that assistive technology meets the label as a WindowLabel from its
+    // first text on.
     setAccessibleName(accessibleName);
+    QLabel::setText(text);
 }
 
 void WindowLabel::setText(const QString& text) {
