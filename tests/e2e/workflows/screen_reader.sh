@@ -5,7 +5,7 @@
 # as the description of "Subjects and stimuli"; long paths are whole in the descriptions of
 # "Input file" and "Output file"; while a run waits for its sort data, "Status" is busy; the
 # end of the run, and of a failed run after it, reaches the listener as events on "Status".
-# Screenshots: the window with the long paths, and during the run.
+# Screenshots: the window at start, with the long paths, and during the run.
 if [[ -z "${E2E_PRIVATE_BUS:-}" ]]; then
     command -v dbus-run-session >/dev/null ||
         { echo "missing dbus-run-session: install dbus-daemon (scripts/install-deps test)" >&2; exit 1; }
@@ -30,6 +30,10 @@ expected_matrices 5 12 "$E2E_DATA/five_subjects_twelve_stimuli.txt" >"$E2E_TMP/e
 
 start_program env QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 "$DISSIM_PROGRAM"
 atspi tree
+# With the window active, as a desktop makes it, the focus frame is on "2. Select Input File".
+focus_main
+wait_settled
+screenshot "$E2E_NAME-start"
 
 # A refused count, the button pressed through AT-SPI.
 atspi press "1. Start Here!"
