@@ -178,7 +178,9 @@ void frmVorlan4::showFailureDetail() {
     if (label->detail().isEmpty()) {
         return;
     }
-    QWhatsThis::showText(label->mapToGlobal(QPoint(0, label->height())), label->detail(), label);
+    // Qt centres the text on the point: just below the label's middle.
+    QWhatsThis::showText(label->mapToGlobal(QPoint(label->width() / 2, label->height())),
+                         label->detail(), label);
 }
 
 void frmVorlan4::closeEvent(QCloseEvent* event) {

@@ -5,7 +5,8 @@
 # as the description of "Subjects and stimuli"; long paths are whole in the descriptions of
 # "Input file" and "Output file"; while a run waits for its sort data, "Status" is busy; the
 # end of the run, and of a failed run after it, reaches the listener as events on "Status".
-# Screenshots: the window at start, with the long paths, and during the run.
+# Shift+F1 then shows the failure's detail. Screenshots: the window at start, with the long
+# paths, during the run, and with the failure's detail.
 if [[ -z "${E2E_PRIVATE_BUS:-}" ]]; then
     command -v dbus-run-session >/dev/null ||
         { echo "missing dbus-run-session: install dbus-daemon (scripts/install-deps test)" >&2; exit 1; }
@@ -82,6 +83,16 @@ wait "$listener" || { cat "$E2E_TMP/failure-events" >&2; fail "the failed run re
 cat "$E2E_TMP/failure-events" >&2
 wait_bells 8
 atspi busy Status no
+
+# Shift+F1 shows the failure's detail beside the status label; any key closes it.
+focus_main
+log "Shift+F1"
+key shift+F1
+poll 10 "the failure detail to show" eval '[[ -n "$(other_windows)" ]]'
+sleep 1
+import -silent -window root -crop 800x600+0+0 "$E2E_ARTIFACTS/$E2E_NAME-failure-detail.png"
+key Escape
+poll 10 "the failure detail to close" no_other_windows
 
 focus_main
 click cmdExit
