@@ -6,12 +6,14 @@
                                           waits until the label's description is TEXT
     atspi_window.py busy PID LABEL yes|no waits until the label is (or is not) busy
     atspi_window.py press PID BUTTON      presses the button through its Press action
-    atspi_window.py listen PID FILE LABEL TEXT SECONDS
-                                          records the label's events into FILE until one of
-                                          them leaves its description starting with TEXT
+    atspi_window.py record FILE LABEL SECONDS
+                                          records into FILE, for SECONDS, every event of any
+                                          program's label with this name, one line each:
+                                          the event's type and the label's description
 
 Each command fails (exit status 1, a message on stderr) when what it looks for does not
-show up within its time.
+show up within its time. The recorder is started before the program, so that the program
+knows of the listener from its start; it writes "ready" first.
 """
 
 import sys
@@ -145,40 +147,33 @@ def press(pid, name):
     fail("button %r has no Press action" % name)
 
 
-def listen(pid, path, name, prefix, seconds):
-    """Records every event of the label until its description starts with `prefix`."""
-    frame = main_frame(pid)
-    watched = label(frame, name)
-    seen = {"ended": False}
+def record(path, name, seconds):
     out = open(path, "w", buffering=1)
 
     def on_event(event):
-        source = event.source
         try:
-            if source is None or source.name != watched.name or source.getRole() != pyatspi.ROLE_LABEL:
+            source = event.source
+            if source is None or source.name != name or source.getRole() != pyatspi.ROLE_LABEL:
                 return
-            description = source.description
-        except Exception:
-            return
-        out.write("%s | %s | %r | %r\n" % (event.type, source.name, description, event.any_data))
-        if description.startswith(prefix) and "description" in event.type:
-            seen["ended"] = True
-            pyatspi.Registry.stop()
+            out.write("%s | %s\n" % (event.type, source.description.replace("\n", " ")))
+        except Exception:  # a label gone with its program
+            pass
 
-    def give_up():
+    def stop():
         pyatspi.Registry.stop()
         return False
 
-    pyatspi.Registry.registerEventListener(on_event, "object", "window")
+    pyatspi.Registry.registerEventListener(on_event, "object")
+    GLib.timeout_add_seconds(seconds, stop)
     out.write("ready\n")
-    GLib.timeout_add_seconds(seconds, give_up)
     pyatspi.Registry.start()
     out.close()
-    if not seen["ended"]:
-        fail("no event left %r described as %r... within %d s" % (name, prefix, seconds))
 
 
 def main(argv):
+    if len(argv) == 5 and argv[1] == "record":
+        record(argv[2], argv[3], int(argv[4]))
+        return
     if len(argv) < 3:
         fail(__doc__)
     command, pid = argv[1], int(argv[2])
@@ -190,8 +185,6 @@ def main(argv):
         wait_busy(pid, argv[3], argv[4] == "yes")
     elif command == "press" and len(argv) == 4:
         press(pid, argv[3])
-    elif command == "listen" and len(argv) == 7:
-        listen(pid, argv[3], argv[4], argv[5], int(argv[6]))
     else:
         fail("unknown command: %s" % " ".join(argv[1:]))
 

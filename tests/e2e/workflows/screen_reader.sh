@@ -29,6 +29,17 @@ mkdir -p "$folder"
 mkfifo "$input"
 expected_matrices 5 12 "$E2E_DATA/five_subjects_twelve_stimuli.txt" >"$E2E_TMP/expected.txt"
 
+# Every event of a label named "Status", from before the program starts (kept with the
+# screenshots); the recorder ends with the script.
+events="$E2E_ARTIFACTS/$E2E_NAME-status-events.txt"
+"$python" "$E2E_HERE/atspi_window.py" record "$events" Status "${E2E_TIME_LIMIT:-100}" \
+    </dev/null >"$E2E_TMP/recorder.log" 2>&1 &
+recorder=$!
+trap 'status=$?; kill "$recorder" 2>/dev/null; (exit "$status"); cleanup' EXIT
+poll 20 "the event recorder to start" grep -q '^ready' "$events"
+# described AS: waits until an event has left "Status" described as AS (a start of it).
+described() { grep -qF "accessible-description | $1" "$events"; }
+
 start_program env QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 "$DISSIM_PROGRAM"
 atspi tree
 # With the window active, as a desktop makes it, the focus frame is on "2. Select Input File".
@@ -53,34 +64,21 @@ screenshot "$E2E_NAME-long-paths"
 
 # The run reads from a named pipe that is held open here: it waits for its sort data.
 exec 7<>"$input"
-"$python" "$E2E_HERE/atspi_window.py" listen "$APP_PID" "$E2E_TMP/done-events" \
-    Status "Done!  Press Button 1" 30 7>&- &
-listener=$!
-poll 10 "the listener to start" grep -q '^ready' "$E2E_TMP/done-events"
-sleep 0.5 # the program hears of the new listener over the bus
 click cmdSubmit
 atspi busy Status yes
 wait_settled
 screenshot "$E2E_NAME-during-run"
 cat "$E2E_DATA/five_subjects_twelve_stimuli.txt" >&7
 exec 7>&-
-wait "$listener" || { cat "$E2E_TMP/done-events" >&2; fail "the end of the run reached no listener"; }
-log "events of the run: $(grep -c . "$E2E_TMP/done-events") lines"
-cat "$E2E_TMP/done-events" >&2
+poll 30 "the end of the run as an event" described "Done!  Press Button 1 for another Run"
 wait_output "$output" "$E2E_TMP/expected.txt" "$input"
 atspi busy Status no
 
 # The input is gone: the next run fails, and its detail is announced the same way.
 rm "$input"
-"$python" "$E2E_HERE/atspi_window.py" listen "$APP_PID" "$E2E_TMP/failure-events" \
-    Status "the input file" 30 7>&- &
-listener=$!
-poll 10 "the listener to start" grep -q '^ready' "$E2E_TMP/failure-events"
-sleep 0.5
 focus_main
 click cmdSubmit
-wait "$listener" || { cat "$E2E_TMP/failure-events" >&2; fail "the failed run reached no listener"; }
-cat "$E2E_TMP/failure-events" >&2
+poll 30 "the failure as an event" described "the input file \"$input\" cannot be opened"
 wait_bells 8
 atspi busy Status no
 
@@ -98,3 +96,4 @@ focus_main
 click cmdExit
 wait_exit 0
 expect_total_bells 8
+log "$(grep -c '|' "$events") events of \"Status\" in $events"
