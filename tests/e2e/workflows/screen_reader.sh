@@ -35,7 +35,12 @@ events="$E2E_ARTIFACTS/$E2E_NAME-status-events.txt"
 "$python" "$E2E_HERE/atspi_window.py" record "$events" Status "${E2E_TIME_LIMIT:-100}" \
     </dev/null >"$E2E_TMP/recorder.log" 2>&1 &
 recorder=$!
-trap 'status=$?; kill "$recorder" 2>/dev/null; (exit "$status"); cleanup' EXIT
+stop_recorder() {
+    local status=$?
+    kill "$recorder" 2>/dev/null
+    return "$status"
+}
+trap 'stop_recorder; cleanup' EXIT
 poll 20 "the event recorder to start" grep -q '^ready' "$events"
 # described AS: waits until an event has left "Status" described as AS (a start of it).
 described() { grep -qF "accessible-description | $1" "$events"; }
@@ -86,7 +91,8 @@ atspi busy Status no
 focus_main
 log "Shift+F1"
 key shift+F1
-poll 10 "the failure detail to show" eval '[[ -n "$(other_windows)" ]]'
+detail_shown() { ! no_other_windows; }
+poll 10 "the failure detail to show" detail_shown
 sleep 1
 import -silent -window root -crop 800x600+0+0 "$E2E_ARTIFACTS/$E2E_NAME-failure-detail.png"
 key Escape
