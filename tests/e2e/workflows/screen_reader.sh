@@ -6,7 +6,7 @@
 # "Input file" and "Output file"; while a run waits for its sort data, "Status" is busy; the
 # end of the run, and of a failed run after it, reaches the listener as events on "Status".
 # Shift+F1 then shows the failure's detail. Screenshots: the window at start, with the long
-# paths, during the run, and with the failure's detail.
+# paths, with the input path's tooltip, during the run, and with the failure's detail.
 if [[ -z "${E2E_PRIVATE_BUS:-}" ]]; then
     command -v dbus-run-session >/dev/null ||
         { echo "missing dbus-run-session: install dbus-daemon (scripts/install-deps test)" >&2; exit 1; }
@@ -66,6 +66,14 @@ atspi description "Input file" "$input"
 atspi description "Output file" "$output"
 wait_settled
 screenshot "$E2E_NAME-long-paths"
+# The mouse resting on the input file's label shows the whole path as its tooltip.
+xdotool mousemove --window "$MAIN_WIN" 340 175
+tooltip_shown() { ! no_other_windows; }
+poll 10 "the tooltip of the input file's label" tooltip_shown
+sleep 0.5
+import -silent -window root -crop 1024x480+0+0 "$E2E_ARTIFACTS/$E2E_NAME-path-tooltip.png"
+xdotool mousemove --window "$MAIN_WIN" 5 5
+poll 10 "the tooltip to close" no_other_windows
 
 # The run reads from a named pipe that is held open here: it waits for its sort data.
 exec 7<>"$input"
@@ -91,10 +99,9 @@ atspi busy Status no
 focus_main
 log "Shift+F1"
 key shift+F1
-detail_shown() { ! no_other_windows; }
-poll 10 "the failure detail to show" detail_shown
+poll 10 "the failure detail to show" tooltip_shown
 sleep 1
-import -silent -window root -crop 800x600+0+0 "$E2E_ARTIFACTS/$E2E_NAME-failure-detail.png"
+import -silent -window root -crop 1024x480+0+0 "$E2E_ARTIFACTS/$E2E_NAME-failure-detail.png"
 key Escape
 poll 10 "the failure detail to close" no_other_windows
 
