@@ -1,7 +1,5 @@
 #include "frm_vorlan4.h"
-#include "qt_beeper.h"
-#include "qt_file_dialog_backend.h"
-#include "qt_text_prompt.h"
+#include "qt_platform.h"
 
 #include <QApplication>
 

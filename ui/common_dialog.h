@@ -1,6 +1,6 @@
 #pragma once
 
-#include "file_dialog_backend.h"
+#include "platform.h"
 
 #include <QString>
 

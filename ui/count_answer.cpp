@@ -14,13 +14,23 @@ char localeDecimalSeparator() {
     return '.';
 }
 
-std::optional<CountValue> acceptedCount(const QString& answer, char separator) {
+CheckedCount checkCount(const QString& answer, char separator) {
+    const QString typed = answer.trimmed();
+    if (typed.isEmpty()) {
+        return {std::nullopt, QStringLiteral("no answer was given")};
+    }
     const std::string text = answer.toStdString();
     const std::optional<double> value = parseTypedNumber(text, separator);
-    if (!value || *value < 1.0 || std::floor(*value) != *value) {
-        return std::nullopt;
+    if (!value) {
+        return {std::nullopt, typed + QStringLiteral(" is not a number")};
     }
-    return CountValue(text, separator);
+    if (*value < 1.0) {
+        return {std::nullopt, typed + QStringLiteral(" is below 1")};
+    }
+    if (std::floor(*value) != *value) {
+        return {std::nullopt, typed + QStringLiteral(" is not a whole number")};
+    }
+    return {CountValue(text, separator), QString()};
 }
 
 } // namespace dissim::ui

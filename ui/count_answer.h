@@ -12,9 +12,17 @@ namespace dissim::ui {
 // (a period when the locale's is not a single plain character).
 char localeDecimalSeparator();
 
-// A typed subject or stimulus count, kept as typed, when it is a whole number of at least 1
-// ("007", " 12 ", "1e2"); nothing for empty text, letters, numbers below 1 and fractions. A
-// fraction is refused because a run would round it for one use and truncate it for another.
-std::optional<CountValue> acceptedCount(const QString& answer, char separator);
+// A typed subject or stimulus count, checked: either the count, kept as typed, or why it was
+// refused ("2.5 is not a whole number", "0 is below 1", "abc is not a number", "no answer
+// was given").
+struct CheckedCount {
+    std::optional<CountValue> count;
+    QString refusal; // empty when the count was accepted
+};
+
+// Accepts a whole number of at least 1 ("007", " 12 ", "1e2"); refuses empty text, letters,
+// numbers below 1 and fractions. A fraction is refused because a run would round it for one
+// use and truncate it for another.
+CheckedCount checkCount(const QString& answer, char separator);
 
 } // namespace dissim::ui

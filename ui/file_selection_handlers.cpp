@@ -1,47 +1,49 @@
 #include "file_selection_handlers.h"
 
-#include "beeper.h"
 #include "common_dialog.h"
+#include "platform.h"
 #include "run_state.h"
+#include "window_label.h"
 
 #include <QFile>
-#include <QLabel>
 
 #include <exception>
 
 namespace dissim::ui {
-namespace {
 
-// Paths go to the engine as the bytes the file system uses.
-std::string toFileSystemPath(const QString& path) {
+std::string toEnginePath(const QString& path) {
     return QFile::encodeName(path).toStdString();
 }
 
-QString fromFileSystemPath(const std::string& path) {
+QString fromEnginePath(const std::string& path) {
     return QFile::decodeName(QByteArray::fromStdString(path));
 }
 
-} // namespace
-
-void selectInputFile(RunState& state, QLabel& lblIfileInfo, CommonDialog& dialog, Beeper& beeper) {
+void selectInputFile(RunState& state, WindowLabel& lblIfileInfo, CommonDialog& dialog,
+                     Beeper& beeper) {
     try {
         const QString filter =
             QStringLiteral("All Files (*.*) |*.*|") + QStringLiteral("Text Files (*.txt) |*.txt|");
         dialog.setFilter(filter);
         dialog.setFilterIndex(2);
         dialog.showOpen();
-        state.inputFile = toFileSystemPath(dialog.fileName());
-        lblIfileInfo.setText(QStringLiteral("Input File = ") + fromFileSystemPath(state.inputFile));
+        state.inputFile = toEnginePath(dialog.fileName());
+        const QString path = fromEnginePath(state.inputFile);
+        lblIfileInfo.setText(QStringLiteral("Input File = ") + path);
+        lblIfileInfo.setDetail(path);
     } catch (const std::exception&) {
         beepTimes(beeper, 3);
     }
 }
 
-void selectOutputFile(RunState& state, QLabel& lblOfileInfo, CommonDialog& dialog, Beeper& beeper) {
+void selectOutputFile(RunState& state, WindowLabel& lblOfileInfo, CommonDialog& dialog,
+                      Beeper& beeper) {
     try {
         dialog.showSave();
-        state.outputFile = toFileSystemPath(dialog.fileName());
-        lblOfileInfo.setText(fromFileSystemPath(state.outputFile));
+        state.outputFile = toEnginePath(dialog.fileName());
+        const QString path = fromEnginePath(state.outputFile);
+        lblOfileInfo.setText(path);
+        lblOfileInfo.setDetail(path);
     } catch (const std::exception&) {
         beepTimes(beeper, 4);
     }

@@ -1,14 +1,17 @@
 #include "frm_vorlan4.h"
 
-#include "exit_handler.h"
 #include "file_selection_handlers.h"
 #include "input_blocker.h"
+#include "platform.h"
 #include "run_setup_handler.h"
-#include "submit_handler.h"
+#include "window_label.h"
 #include "wrapping_push_button.h"
 
+#include <QAccessibleWidget>
+#include <QApplication>
 #include <QCloseEvent>
-#include <QLabel>
+#include <QShortcut>
+#include <QWhatsThis>
 
 namespace dissim::ui {
 namespace {
@@ -18,11 +21,33 @@ constexpr int px(int twips) {
     return twips / 15;
 }
 
+// What assistive technology is given for the window's own classes: the window as a frame
+// with its title (a plain top-level widget would be read as a mere filler), each label as
+// WindowLabel describes.
+QAccessibleInterface* accessibleWindowPart(const QString& className, QObject* object) {
+    if (className == QLatin1String(frmVorlan4::staticMetaObject.className())) {
+        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Window);
+    }
+    if (className == QLatin1String(WindowLabel::staticMetaObject.className())) {
+        return static_cast<WindowLabel*>(object)->makeAccessibleInterface();
+    }
+    return nullptr;
+}
+
+void installAccessibleWindowParts() {
+    static const bool installed = [] {
+        QAccessible::installFactory(accessibleWindowPart);
+        return true;
+    }();
+    (void)installed;
+}
+
 } // namespace
 
 frmVorlan4::frmVorlan4(TextPrompt& prompt, Beeper& beeper, FileDialogBackend& fileDialog,
                        QWidget* parent)
     : QWidget(parent), prompt_(prompt), beeper_(beeper), CommonDialog1(fileDialog), run_(state_) {
+    installAccessibleWindowParts();
     setObjectName(QStringLiteral("frmVorlan4"));
     setWindowTitle(QStringLiteral("Dissimilarity Matix Computation"));
     setFixedSize(px(7110), px(6360));
@@ -45,15 +70,23 @@ frmVorlan4::frmVorlan4(TextPrompt& prompt, Beeper& beeper, FileDialogBackend& fi
     setTabOrder(cmdSubmit, cmdExit);
     setTabOrder(cmdExit, cmdSubsStim);
 
+    // Each label is named for what it shows and tied to the button whose result it shows.
     lblSubsStim = makeLabel("lblSubsStim", QStringLiteral("# of Subjects and Stimuli not Defined"),
-                            3720, 840);
-    lblIfileInfo = makeLabel("lblIfileInfo", QStringLiteral("Input File Undefined"), 3720, 2280);
-    lblOfileInfo = makeLabel("lblOfileInfo", QStringLiteral("Output File Undefined"), 3720, 3240);
-    lblStatus = makeLabel("lblStatus", QStringLiteral("Waiting for data..."), 3720, 4200);
+                            QStringLiteral("Subjects and stimuli"), *cmdSubsStim, 3720, 840);
+    lblIfileInfo = makeLabel("lblIfileInfo", QStringLiteral("Input File Undefined"),
+                             QStringLiteral("Input file"), *cmdDataIn, 3720, 2280);
+    lblOfileInfo = makeLabel("lblOfileInfo", QStringLiteral("Output File Undefined"),
+                             QStringLiteral("Output file"), *cmdDataOut, 3720, 3240);
+    lblStatus = makeLabel("lblStatus", QStringLiteral("Waiting for data..."),
+                          QStringLiteral("Status"), *cmdSubmit, 3720, 4200);
 
     cmdDataIn->setFocus();
 
     inputBlocker_ = new InputBlocker(*this);
+
+    auto* detailKey = new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F1), this);
+    detailKey->setContext(Qt::WindowShortcut);
+    connect(detailKey, &QShortcut::activated, this, &frmVorlan4::showFailureDetail);
 
     connect(cmdSubsStim, &QPushButton::clicked, this, [this] {
         runSetup(state_, {*lblSubsStim, *lblIfileInfo, *lblOfileInfo, *lblStatus}, prompt_,
@@ -63,17 +96,21 @@ frmVorlan4::frmVorlan4(TextPrompt& prompt, Beeper& beeper, FileDialogBackend& fi
             [this] { selectInputFile(state_, *lblIfileInfo, CommonDialog1, beeper_); });
     connect(cmdDataOut, &QPushButton::clicked, this,
             [this] { selectOutputFile(state_, *lblOfileInfo, CommonDialog1, beeper_); });
-    connect(cmdSubmit, &QPushButton::clicked, this, [this] {
-        inputBlocker_->setActive(true);
-        startRun(run_, *lblStatus);
-    });
-    connect(cmdExit, &QPushButton::clicked, this, [this] { exitProgram(*this); });
+    connect(cmdSubmit, &QPushButton::clicked, this, &frmVorlan4::submit);
+    // "E&xit" ends the program at once; nothing is asked, written or saved. Closing the only
+    // window ends the application's event loop.
+    connect(cmdExit, &QPushButton::clicked, this, &QWidget::close);
 
-    connect(&run_, &BackgroundRun::statusChanged, this,
-            [this](const QString& text) { showRunStatus(*lblStatus, text); });
-    connect(&run_, &BackgroundRun::runFailing, this,
-            [this](const QString&) { reportRunFailing(beeper_); });
+    connect(&run_, &BackgroundRun::statusChanged, lblStatus, &WindowLabel::setText);
+    // The run is failing: five beeps, before the failure text is shown.
+    connect(&run_, &BackgroundRun::runFailing, this, [this] { beepTimes(beeper_, 5); });
     connect(&run_, &BackgroundRun::ended, this, &frmVorlan4::onRunEnded);
+}
+
+frmVorlan4::~frmVorlan4() {
+    // A run still going when the window goes (the program is being torn down) must not leave
+    // the wait cursor behind.
+    setBusy(false);
 }
 
 WrappingPushButton* frmVorlan4::makeButton(const char* name, const QString& caption, int left,
@@ -84,8 +121,10 @@ WrappingPushButton* frmVorlan4::makeButton(const char* name, const QString& capt
     return button;
 }
 
-QLabel* frmVorlan4::makeLabel(const char* name, const QString& text, int left, int top) {
-    auto* label = new QLabel(text, this);
+WindowLabel* frmVorlan4::makeLabel(const char* name, const QString& text,
+                                   const QString& accessibleName, QWidget& button, int left,
+                                   int top) {
+    auto* label = new WindowLabel(text, accessibleName, button, this);
     label->setObjectName(QLatin1String(name));
     label->setGeometry(px(left), px(top), px(2775), px(735));
     // Paths and counts are shown as they are, never read as markup.
@@ -101,14 +140,47 @@ QLabel* frmVorlan4::makeLabel(const char* name, const QString& text, int left, i
     return label;
 }
 
+void frmVorlan4::submit() {
+    lblStatus->setDetail(QString());
+    setBusy(true);
+    run_.start();
+}
+
 void frmVorlan4::onRunEnded(bool done, const QString& description) {
-    showRunOutcome(*lblStatus, done, description);
-    inputBlocker_->setActive(false);
+    // After a failure the status label's detail tells what failed and where.
+    lblStatus->setDetail(done ? QString() : description);
+    setBusy(false);
+    lblStatus->announce();
     emit runEnded(done);
     if (closeWhenRunEnds_) {
         closeWhenRunEnds_ = false;
         close();
     }
+}
+
+void frmVorlan4::setBusy(bool busy) {
+    if (busy == busy_) {
+        return;
+    }
+    busy_ = busy;
+    inputBlocker_->setActive(busy);
+    lblStatus->setBusy(busy);
+    if (busy) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    } else {
+        QApplication::restoreOverrideCursor();
+    }
+}
+
+void frmVorlan4::showFailureDetail() {
+    // The run's failure first; without one, why the last setup was refused.
+    WindowLabel* label = lblStatus->detail().isEmpty() ? lblSubsStim : lblStatus;
+    if (label->detail().isEmpty()) {
+        return;
+    }
+    // Qt centres the text on the point: just below the label's middle.
+    QWhatsThis::showText(label->mapToGlobal(QPoint(label->width() / 2, label->height())),
+                         label->detail(), label);
 }
 
 void frmVorlan4::closeEvent(QCloseEvent* event) {

@@ -1,20 +1,18 @@
 #include "run_setup_handler.h"
 
-#include "beeper.h"
 #include "count_answer.h"
+#include "platform.h"
 #include "run_state.h"
-#include "text_prompt.h"
-
-#include <QLabel>
 
 #include <exception>
 
 namespace dissim::ui {
 namespace {
 
-void failSetup(const WindowLabels& labels, Beeper& beeper) {
+void failSetup(const WindowLabels& labels, Beeper& beeper, const QString& reason) {
     beepTimes(beeper, 3);
     labels.lblSubsStim.setText(QStringLiteral("Oops!  Please Press Option 1 to reenter!"));
+    labels.lblSubsStim.setDetail(reason);
 }
 
 QString summary(const RunState& state) {
@@ -33,32 +31,35 @@ void runSetup(RunState& state, const WindowLabels& labels, TextPrompt& prompt, B
     labels.lblIfileInfo.setText(QStringLiteral("Input File Undefined "));
     labels.lblOfileInfo.setText(QStringLiteral("Output File Undefined"));
     labels.lblStatus.setText(QStringLiteral("Waiting for data ... "));
-    setFailureNote(labels.lblStatus, QString());
+    for (WindowLabel* label :
+         {&labels.lblSubsStim, &labels.lblIfileInfo, &labels.lblOfileInfo, &labels.lblStatus}) {
+        label->setDetail(QString());
+    }
 
     // From here on every failure ends the setup the same way.
     try {
         const char separator = localeDecimalSeparator();
-        const auto subjects = acceptedCount(prompt.ask(QStringLiteral("Enter # of Subjects:"),
-                                                       QStringLiteral("How many subjects?")),
-                                            separator);
-        if (!subjects) {
-            failSetup(labels, beeper);
+        const CheckedCount subjects = checkCount(prompt.ask(QStringLiteral("Enter # of Subjects:"),
+                                                            QStringLiteral("How many subjects?")),
+                                                 separator);
+        if (!subjects.count) {
+            failSetup(labels, beeper, subjects.refusal);
             return;
         }
-        state.numSubjects = *subjects;
+        state.numSubjects = *subjects.count;
 
-        const auto stimuli = acceptedCount(
+        const CheckedCount stimuli = checkCount(
             prompt.ask(QStringLiteral("Enter # of Stimuli:"), QStringLiteral("How many stimuli?")),
             separator);
-        if (!stimuli) {
-            failSetup(labels, beeper);
+        if (!stimuli.count) {
+            failSetup(labels, beeper, stimuli.refusal);
             return;
         }
-        state.numStimuli = *stimuli;
+        state.numStimuli = *stimuli.count;
 
         labels.lblSubsStim.setText(summary(state));
-    } catch (const std::exception&) {
-        failSetup(labels, beeper);
+    } catch (const std::exception& error) {
+        failSetup(labels, beeper, QString::fromStdString(error.what()));
     }
 }
 

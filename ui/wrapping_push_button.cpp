@@ -2,6 +2,7 @@
 
 #include <QKeyEvent>
 #include <QStyleOptionButton>
+#include <QStyleOptionFocusRect>
 #include <QStylePainter>
 
 namespace dissim::ui {
@@ -36,11 +37,25 @@ void WrappingPushButton::paintEvent(QPaintEvent*) {
     QStylePainter painter(this);
     QStyleOptionButton option;
     initStyleOption(&option);
+    // Styles draw their focus frame only once the keyboard has moved the focus; a person
+    // should see from the start, and after a click, which button Space and Enter press.
+    if (hasFocus()) {
+        option.state |= QStyle::State_KeyboardFocusChange;
+    }
     QRect area = contentsArea(option);
     const int flags = captionFlags(option);
     // The style draws the button without its text; the caption follows, wrapped.
     option.text.clear();
     painter.drawControl(QStyle::CE_PushButton, option);
+    if (hasFocus()) {
+        // The style's focus frame once more, just inside the button's edge: a line as thin as
+        // most styles draw it is easy to miss.
+        QStyleOptionFocusRect focus;
+        focus.initFrom(this);
+        focus.state |= QStyle::State_KeyboardFocusChange;
+        focus.rect = rect().adjusted(1, 1, -1, -1);
+        painter.drawPrimitive(QStyle::PE_FrameFocusRect, focus);
+    }
 
     if (isDown() || isChecked()) {
         area.translate(style()->pixelMetric(QStyle::PM_ButtonShiftHorizontal, &option, this),

@@ -8,7 +8,7 @@ namespace dissim::ui {
 
 // A push button whose caption wraps at its spaces onto further lines when it is too wide for
 // the button, instead of being cut off at both ends. Enter presses it when it has the focus,
-// as Space does.
+// as Space does. The focused button always shows the style's focus frame.
 class WrappingPushButton : public QPushButton {
     Q_OBJECT
 public:

@@ -3,7 +3,7 @@
 
 #include "common_dialog.h"
 #include "offscreen_test_main.h"
-#include "qt_file_dialog_backend.h"
+#include "qt_platform.h"
 #include "window_fixture.h"
 
 #include <QTest>
@@ -114,6 +114,15 @@ void FileSelectionTest::sessions() {
     QCOMPARE(QFile::decodeName(f.window.runState().outputFile.c_str()), outputFile);
     QCOMPARE(f.text("lblIfileInfo"), inputLabel);
     QCOMPARE(f.text("lblOfileInfo"), outputLabel);
+    // Whatever path a label shows, the whole of it is the label's detail.
+    const bool inputShown = inputLabel.startsWith("Input File = ");
+    const bool outputShown = outputLabel != "Output File Undefined";
+    for (const auto& [name, detail] :
+         {std::pair{"lblIfileInfo", inputShown ? inputFile : QString()},
+          std::pair{"lblOfileInfo", outputShown ? outputFile : QString()}}) {
+        QCOMPARE(f.label(name)->toolTip(), detail);
+        QCOMPARE(f.label(name)->accessibleDescription(), detail);
+    }
     QCOMPARE(f.label("lblIfileInfo")->geometry(), QRect(248, 152, 185, 49));
     QCOMPARE(f.label("lblOfileInfo")->geometry(), QRect(248, 216, 185, 49));
     const int setupBeeps = 3 * int(std::count_if(steps.begin(), steps.end(), [](const Step& s) {

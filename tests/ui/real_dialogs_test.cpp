@@ -3,8 +3,7 @@
 #include "frm_vorlan4.h"
 #include "modal_answerer.h"
 #include "offscreen_test_main.h"
-#include "qt_file_dialog_backend.h"
-#include "qt_text_prompt.h"
+#include "qt_platform.h"
 #include "temp_dir.h"
 #include "window_fixture.h"
 

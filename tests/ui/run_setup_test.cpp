@@ -2,7 +2,7 @@
 
 #include "offscreen_test_main.h"
 #include "window_fixture.h"
-#include "window_labels.h"
+#include "window_label.h"
 
 #include <QTest>
 
@@ -36,6 +36,7 @@ private slots:
     void summaryShowsEachCountFromItsValue();
     void promptsAskInOrderWithTheirTitles();
     void setupClearsAFailureNoteOfTheLastRun();
+    void nextSetupClearsTheReason();
 };
 
 void RunSetupTest::waysOut_data() {
@@ -45,46 +46,59 @@ void RunSetupTest::waysOut_data() {
     QTest::addColumn<int>("beeps");
     QTest::addColumn<int>("prompts");
     QTest::addColumn<QString>("summary");
+    QTest::addColumn<QString>("reason"); // the detail of lblSubsStim
 
     const QString earlierSubjects = "4";
     const QString earlierStimuli = "9";
     // Both accepted.
     QTest::newRow("5 and 12") << QStringList{"5", "12"} << "5"
-                              << "12" << 0 << 2 << "There are  5 subjects and  12 stimuli.";
+                              << "12" << 0 << 2 << "There are  5 subjects and  12 stimuli."
+                              << "";
     QTest::newRow("1 passes") << QStringList{"1", "1"} << "1"
-                              << "1" << 0 << 2 << "There are  1 subjects and  1 stimuli.";
+                              << "1" << 0 << 2 << "There are  1 subjects and  1 stimuli."
+                              << "";
     QTest::newRow("leading zeros kept as typed")
         << QStringList{"007", " 12 "} << "007"
-        << " 12 " << 0 << 2 << "There are  7 subjects and  12 stimuli.";
+        << " 12 " << 0 << 2 << "There are  7 subjects and  12 stimuli."
+        << "";
     QTest::newRow("sign, exponent, whole decimal")
         << QStringList{"+3", "1e2"} << "+3"
-        << "1e2" << 0 << 2 << "There are  3 subjects and  100 stimuli.";
+        << "1e2" << 0 << 2 << "There are  3 subjects and  100 stimuli."
+        << "";
     QTest::newRow("a whole number written with a point")
         << QStringList{"2.0", "3."} << "2.0"
-        << "3." << 0 << 2 << "There are  2 subjects and  3 stimuli.";
+        << "3." << 0 << 2 << "There are  2 subjects and  3 stimuli."
+        << "";
     // First answer rejected: nothing stored, the second prompt never shown.
-    for (const auto& [row, answer] : std::initializer_list<std::pair<const char*, QString>>{
-             {"first Cancel", QString()},
-             {"first empty", QString("")},
-             {"first 0", QString("0")},
-             {"first negative", QString("-3")},
-             {"first letters", QString("five")},
-             {"first fraction", QString("2.5")},
-             {"first 0.5", QString("0.5")},
-             {"first number and letters", QString("5x")},
-             {"first two numbers", QString("5 6")}}) {
+    struct Refused {
+        const char* row;
+        QString answer;
+        const char* reason;
+    };
+    for (const auto& [row, answer, reason] : std::initializer_list<Refused>{
+             {"first Cancel", QString(), "no answer was given"},
+             {"first empty", QString(""), "no answer was given"},
+             {"first blanks", QString("  "), "no answer was given"},
+             {"first 0", QString("0"), "0 is below 1"},
+             {"first negative", QString("-3"), "-3 is below 1"},
+             {"first letters", QString("five"), "five is not a number"},
+             {"first fraction", QString("2.5"), "2.5 is not a whole number"},
+             {"first 0.5", QString("0.5"), "0.5 is below 1"},
+             {"first number and letters", QString("5x"), "5x is not a number"},
+             {"first two numbers", QString("5 6"), "5 6 is not a number"}}) {
         QTest::newRow(row) << QStringList{answer, "12"} << earlierSubjects << earlierStimuli << 3
-                           << 1 << kFailure;
+                           << 1 << kFailure << reason;
     }
     // Second answer rejected: the new subject count stays.
-    for (const auto& [row, answer] :
-         std::initializer_list<std::pair<const char*, QString>>{{"second Cancel", QString()},
-                                                                {"second 0", QString("0")},
-                                                                {"second letters", QString("abc")},
-                                                                {"second fraction", QString("3.5")},
-                                                                {"second comma", QString("1,5")}}) {
+    for (const auto& [row, answer, reason] : std::initializer_list<Refused>{
+             {"second Cancel", QString(), "no answer was given"},
+             {"second 0", QString("0"), "0 is below 1"},
+             {"second letters", QString("abc"), "abc is not a number"},
+             {"second fraction", QString("3.5"), "3.5 is not a whole number"},
+             {"second comma", QString("1,5"), "1,5 is not a number"},
+             {"second typed with blanks", QString(" 2.5 "), "2.5 is not a whole number"}}) {
         QTest::newRow(row) << QStringList{"6", answer} << "6" << earlierStimuli << 3 << 2
-                           << kFailure;
+                           << kFailure << reason;
     }
 }
 
@@ -95,6 +109,7 @@ void RunSetupTest::waysOut() {
     QFETCH(int, beeps);
     QFETCH(int, prompts);
     QFETCH(QString, summary);
+    QFETCH(QString, reason);
     WindowFixture f;
     setUpEarlierRun(f);
 
@@ -111,6 +126,14 @@ void RunSetupTest::waysOut() {
     QCOMPARE(f.text("lblIfileInfo"), QStringLiteral("Input File Undefined "));
     QCOMPARE(f.text("lblOfileInfo"), QStringLiteral("Output File Undefined"));
     QCOMPARE(f.text("lblStatus"), QStringLiteral("Waiting for data ... "));
+    // Why the count was refused, kept beside the failure text; the paths shown before are gone
+    // and with them their details.
+    QLabel* counts = f.label("lblSubsStim");
+    QCOMPARE(counts->toolTip(), reason);
+    QCOMPARE(counts->accessibleDescription(), reason);
+    QCOMPARE(counts->whatsThis(), reason);
+    QCOMPARE(f.label("lblIfileInfo")->toolTip(), QString());
+    QCOMPARE(f.label("lblOfileInfo")->toolTip(), QString());
     // The dialog's remembered name is not the setup's to clear.
     QCOMPARE(f.window.commonDialog().fileName(), QStringLiteral("/data/earlier.out"));
 }
@@ -164,10 +187,24 @@ void RunSetupTest::promptsAskInOrderWithTheirTitles() {
 void RunSetupTest::setupClearsAFailureNoteOfTheLastRun() {
     WindowFixture f;
     QLabel* status = f.label("lblStatus");
-    dissim::ui::setFailureNote(*status, "the input file cannot be opened");
+    qobject_cast<dissim::ui::WindowLabel*>(status)->setDetail("the input file cannot be opened");
     f.click("cmdSubsStim"); // Cancel: the setup fails, but after it reset the labels
     QCOMPARE(status->toolTip(), QString());
     QCOMPARE(status->accessibleDescription(), QString());
+}
+
+void RunSetupTest::nextSetupClearsTheReason() {
+    WindowFixture f;
+    QLabel* counts = f.label("lblSubsStim");
+    f.prompt.answers = {"2.5"};
+    f.click("cmdSubsStim");
+    QCOMPARE(counts->toolTip(), QStringLiteral("2.5 is not a whole number"));
+    // Cleared as soon as the next setup resets the labels, before any answer is given.
+    f.prompt.answers = {"3", "4"};
+    f.click("cmdSubsStim");
+    QCOMPARE(f.text("lblSubsStim"), QStringLiteral("There are  3 subjects and  4 stimuli."));
+    QCOMPARE(counts->toolTip(), QString());
+    QCOMPARE(counts->accessibleDescription(), QString());
 }
 
 DISSIM_OFFSCREEN_TEST_MAIN(RunSetupTest)

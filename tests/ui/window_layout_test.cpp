@@ -3,8 +3,10 @@
 
 #include "offscreen_test_main.h"
 #include "window_fixture.h"
+#include "window_label.h"
 #include "wrapping_push_button.h"
 
+#include <QAccessible>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -22,6 +24,10 @@ private slots:
     void focusStartsOnInputButtonAndTabFollowsTheOrder();
     void keys_data();
     void keys();
+    void focusedButtonShowsItsFocusFromTheStart();
+    void accessibleWindowAndButtons();
+    void accessibleLabels_data();
+    void accessibleLabels();
 };
 
 void WindowLayoutTest::window() {
@@ -135,9 +141,7 @@ void WindowLayoutTest::labelsAreOpaqueBoxesInTheButtonColour() {
 
 void WindowLayoutTest::focusStartsOnInputButtonAndTabFollowsTheOrder() {
     WindowFixture f;
-    f.window.show();
-    f.window.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&f.window));
+    QVERIFY(f.showActive());
     QCOMPARE(f.window.focusWidget(), f.button("cmdDataIn"));
     const char* order[] = {"cmdDataOut", "cmdSubmit", "cmdExit", "cmdSubsStim", "cmdDataIn"};
     for (const char* next : order) {
@@ -179,9 +183,7 @@ void WindowLayoutTest::keys() {
         spies.push_back(
             std::make_unique<QSignalSpy>(f.button(qPrintable(name)), &QPushButton::clicked));
     }
-    f.window.show();
-    f.window.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&f.window));
+    QVERIFY(f.showActive());
     if (!focused.isEmpty()) {
         f.button(qPrintable(focused))->setFocus();
     }
@@ -196,6 +198,99 @@ void WindowLayoutTest::keys() {
         QCOMPARE(spies[static_cast<std::size_t>(i)]->count(), names[i] == pressed ? 1 : 0);
     }
     QCOMPARE(f.window.isVisible(), pressed != "cmdExit");
+}
+
+void WindowLayoutTest::focusedButtonShowsItsFocusFromTheStart() {
+    WindowFixture f;
+    QVERIFY(f.showActive());
+    QPushButton* input = f.button("cmdDataIn");
+    QCOMPARE(QApplication::focusWidget(), input);
+    // The same button drawn with and without the focus, no key pressed before: the style's
+    // focus indication must show.
+    const QImage focused = input->grab().toImage();
+    f.button("cmdDataOut")->setFocus();
+    const QImage unfocused = input->grab().toImage();
+    QCOMPARE(focused.size(), unfocused.size());
+    int differing = 0;
+    for (int y = 0; y < focused.height(); ++y) {
+        for (int x = 0; x < focused.width(); ++x) {
+            differing += focused.pixel(x, y) != unfocused.pixel(x, y) ? 1 : 0;
+        }
+    }
+    // At least a line around the button's face.
+    QVERIFY2(differing >= 2 * (focused.width() + focused.height()) - 16,
+             qPrintable(QString::number(differing) + " pixels differ"));
+}
+
+void WindowLayoutTest::accessibleWindowAndButtons() {
+    WindowFixture f;
+    f.window.show();
+    QAccessibleInterface* window = QAccessible::queryAccessibleInterface(&f.window);
+    QVERIFY(window != nullptr);
+    QCOMPARE(window->role(), QAccessible::Window);
+    QCOMPARE(window->text(QAccessible::Name), QStringLiteral("Dissimilarity Matix Computation"));
+    const std::pair<const char*, const char*> buttons[] = {{"cmdSubsStim", "1. Start Here!"},
+                                                           {"cmdDataIn", "2. Select Input File"},
+                                                           {"cmdDataOut", "3. Select Output File"},
+                                                           {"cmdSubmit", "4. Submit"},
+                                                           {"cmdExit", "Exit"}};
+    for (const auto& [name, caption] : buttons) {
+        QAccessibleInterface* button = QAccessible::queryAccessibleInterface(f.button(name));
+        QVERIFY(button != nullptr);
+        QCOMPARE(button->role(), QAccessible::Button);
+        QCOMPARE(button->text(QAccessible::Name), QString(caption));
+        QCOMPARE(button->parent(), window);
+        QVERIFY(button->actionInterface() != nullptr);
+        QVERIFY(button->actionInterface()->actionNames().contains(
+            QAccessibleActionInterface::pressAction()));
+    }
+}
+
+void WindowLayoutTest::accessibleLabels_data() {
+    QTest::addColumn<QString>("label");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("button");
+    QTest::newRow("lblSubsStim") << "lblSubsStim"
+                                 << "Subjects and stimuli"
+                                 << "cmdSubsStim";
+    QTest::newRow("lblIfileInfo") << "lblIfileInfo"
+                                  << "Input file"
+                                  << "cmdDataIn";
+    QTest::newRow("lblOfileInfo") << "lblOfileInfo"
+                                  << "Output file"
+                                  << "cmdDataOut";
+    QTest::newRow("lblStatus") << "lblStatus"
+                               << "Status"
+                               << "cmdSubmit";
+}
+
+void WindowLayoutTest::accessibleLabels() {
+    QFETCH(QString, label);
+    QFETCH(QString, name);
+    QFETCH(QString, button);
+    WindowFixture f;
+    f.window.show();
+    QLabel* widget = f.label(qPrintable(label));
+    QAccessibleInterface* read = QAccessible::queryAccessibleInterface(widget);
+    QVERIFY(read != nullptr);
+    QCOMPARE(read->role(), QAccessible::StaticText);
+    QCOMPARE(read->text(QAccessible::Name), name);
+    // The text shown, as value, as words and, while there is no detail, as description.
+    QCOMPARE(read->text(QAccessible::Value), widget->text());
+    QCOMPARE(read->text(QAccessible::Description), widget->text());
+    QAccessibleTextInterface* words = read->textInterface();
+    QVERIFY(words != nullptr);
+    QCOMPARE(words->text(0, words->characterCount()), widget->text());
+    QVERIFY(!read->state().focusable);
+    QVERIFY(!read->state().busy);
+    const auto labelledBy = read->relations(QAccessible::Label);
+    QCOMPARE(labelledBy.size(), 1);
+    QCOMPARE(labelledBy.first().first,
+             QAccessible::queryAccessibleInterface(f.button(qPrintable(button))));
+    // A detail, once there is one, is the description; the text stays the value.
+    qobject_cast<dissim::ui::WindowLabel*>(widget)->setDetail("/a/whole/path.txt");
+    QCOMPARE(read->text(QAccessible::Description), QStringLiteral("/a/whole/path.txt"));
+    QCOMPARE(read->text(QAccessible::Value), widget->text());
 }
 
 DISSIM_OFFSCREEN_TEST_MAIN(WindowLayoutTest)

@@ -5,6 +5,7 @@
 #include "temp_dir.h"
 #include "window_fixture.h"
 
+#include <QAccessible>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -38,6 +39,28 @@ int openFilesUnder(const std::filesystem::path& folder) {
     return count;
 }
 
+// A named pipe as the input file: the run waits on it until the test writes the codes. The
+// test holds the pipe's writing end (O_RDWR does not wait for a reader), so the run's reads
+// wait until then. Closed on every way out, so that the run can end.
+struct PipeInput {
+    explicit PipeInput(const std::string& path)
+        : fd(::mkfifo(path.c_str(), 0600) == 0 ? ::open(path.c_str(), O_RDWR) : -1) {}
+    ~PipeInput() { close(); }
+    void close() {
+        if (fd >= 0) {
+            ::close(fd);
+            fd = -1;
+        }
+    }
+    // Writes the codes and closes the pipe: the run reads them and its end of file.
+    bool finish(const std::string& codes) {
+        const bool written = ::write(fd, codes.data(), codes.size()) == ssize_t(codes.size());
+        close();
+        return written;
+    }
+    int fd;
+};
+
 // Sets up a run through the window's own buttons; the scripted seams give the answers.
 void prepare(WindowFixture& f, const QString& subjects, const QString& stimuli,
              const QString& input, const QString& output) {
@@ -53,6 +76,17 @@ void prepare(WindowFixture& f, const QString& subjects, const QString& stimuli,
     f.click("cmdDataOut");
     f.beeper.count = 0;
 }
+
+// A window set up for a run over 1 subject and 2 stimuli whose input is a named pipe: the run
+// waits until the test finishes the pipe.
+struct PipeRun {
+    PipeRun() { prepare(f, "1", "2", QString::fromStdString(in), QString::fromStdString(out)); }
+    TempDir dir;
+    std::string in = dir.file("codes.fifo");
+    std::string out = dir.file("matrices.out");
+    PipeInput writer{in};
+    WindowFixture f;
+};
 
 // Presses "4. Submit" and waits for the run to end; returns the status texts the label showed.
 QStringList submit(WindowFixture& f) {
@@ -83,6 +117,9 @@ private slots:
     void sameFileTwiceLeavesTheInputUntouched();
     void nextRunClearsTheFailureNote();
     void takesNoInputWhileRunningAndClosesWhenDone();
+    void busyFromSubmitUntilTheRunEnds_data();
+    void busyFromSubmitUntilTheRunEnds();
+    void shiftF1ShowsTheFailureDetail();
 };
 
 void WindowRunTest::completeRuns_data() {
@@ -144,8 +181,8 @@ void WindowRunTest::completeRuns() {
 void WindowRunTest::failures_data() {
     QTest::addColumn<QString>("subjects");
     QTest::addColumn<QString>("stimuli");
-    QTest::addColumn<QByteArray>("input"); // null: no input file at all
-    QTest::addColumn<QByteArray>("output");
+    QTest::addColumn<QByteArray>("input");  // null: no input file at all
+    QTest::addColumn<QByteArray>("output"); // null: the run never creates the output file
     QTest::addColumn<QString>("described"); // a piece of the tooltip
     QTest::newRow("input file missing") << "1"
                                         << "2" << QByteArray() << QByteArray() << "input file";
@@ -154,13 +191,13 @@ void WindowRunTest::failures_data() {
         << "2" << QByteArray("1 2\n3\n") << QByteArray("  0 \r\n  1  0 \r\n") << "subject 2";
     QTest::newRow("a letter among the codes")
         << "1"
-        << "2" << QByteArray("1 x\n") << QByteArray() << "subject 1";
+        << "2" << QByteArray("1 x\n") << QByteArray("") << "subject 1";
     QTest::newRow("more stimuli than memory")
         << "1"
         << "1e9" << QByteArray("1\n") << QByteArray() << "memory";
     QTest::newRow("more subjects than a count holds")
         << "40000"
-        << "1" << QByteArray("1\n") << QByteArray() << "32767";
+        << "1" << QByteArray("1\n") << QByteArray("") << "32767";
 }
 
 void WindowRunTest::failures() {
@@ -187,7 +224,10 @@ void WindowRunTest::failures() {
     QVERIFY2(status->toolTip().contains(described), qPrintable(status->toolTip()));
     QCOMPARE(status->accessibleDescription(), status->toolTip());
     QCOMPARE(openFilesUnder(dir.path()), 0);
-    if (std::filesystem::exists(out)) {
+    if (output.isNull()) {
+        QVERIFY2(!std::filesystem::exists(out), "the failed run created the output file");
+    } else {
+        QVERIFY2(std::filesystem::exists(out), "the run left no output file");
         QCOMPARE(QByteArray::fromStdString(testsupport::readFile(out)), output);
     }
     // The window is idle again and takes the next press.
@@ -232,27 +272,10 @@ void WindowRunTest::nextRunClearsTheFailureNote() {
 }
 
 void WindowRunTest::takesNoInputWhileRunningAndClosesWhenDone() {
-    TempDir dir;
-    // A named pipe as the input file: the run waits on it until the test writes the codes.
-    const std::string in = dir.file("codes.fifo");
-    const std::string out = dir.file("matrices.out");
-    QCOMPARE(::mkfifo(in.c_str(), 0600), 0);
-    WindowFixture f;
-    // The test holds the pipe's writing end (O_RDWR does not wait for a reader), so the run's
-    // reads wait until the codes are written. Closed on every way out, so the run can end.
-    struct PipeWriter {
-        int fd;
-        ~PipeWriter() {
-            if (fd >= 0) {
-                ::close(fd);
-            }
-        }
-    } writer{::open(in.c_str(), O_RDWR)};
-    QVERIFY(writer.fd >= 0);
-    prepare(f, "1", "2", QString::fromStdString(in), QString::fromStdString(out));
-    f.window.show();
-    f.window.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&f.window));
+    PipeRun run;
+    QVERIFY(run.writer.fd >= 0);
+    WindowFixture& f = run.f;
+    QVERIFY(f.showActive());
     QSignalSpy ended(&f.window, &dissim::ui::frmVorlan4::runEnded);
     f.button("cmdSubmit")->setFocus();
     QTest::keyClick(f.button("cmdSubmit"), Qt::Key_Space);
@@ -281,14 +304,82 @@ void WindowRunTest::takesNoInputWhileRunningAndClosesWhenDone() {
     }
     QCOMPARE(ended.count(), 0);
 
-    QCOMPARE(::write(writer.fd, "3 4\n", 4), ssize_t(4));
-    ::close(writer.fd);
-    writer.fd = -1;
+    QVERIFY(run.writer.finish("3 4\n"));
 
     QVERIFY(ended.wait(10000));
     QCOMPARE(ended.first().first().toBool(), true);
-    QCOMPARE(testsupport::readFile(out), std::string("  0 \r\n  1  0 \r\n  0 \r\n  1  0 \r\n"));
+    QCOMPARE(testsupport::readFile(run.out), std::string("  0 \r\n  1  0 \r\n  0 \r\n  1  0 \r\n"));
     QTRY_VERIFY(!f.window.isVisible());
+}
+
+void WindowRunTest::busyFromSubmitUntilTheRunEnds_data() {
+    QTest::addColumn<QByteArray>("codes");
+    QTest::addColumn<bool>("done");
+    QTest::newRow("a run that ends well") << QByteArray("3 4\n") << true;
+    QTest::newRow("a run that fails") << QByteArray("3 x\n") << false;
+}
+
+void WindowRunTest::busyFromSubmitUntilTheRunEnds() {
+    QFETCH(QByteArray, codes);
+    QFETCH(bool, done);
+    PipeRun run;
+    QVERIFY(run.writer.fd >= 0);
+    WindowFixture& f = run.f;
+    QAccessibleInterface* status = QAccessible::queryAccessibleInterface(f.label("lblStatus"));
+    QVERIFY(status != nullptr);
+    QVERIFY(QApplication::overrideCursor() == nullptr);
+    QVERIFY(!status->state().busy);
+    QSignalSpy ended(&f.window, &dissim::ui::frmVorlan4::runEnded);
+
+    f.click("cmdSubmit");
+    QVERIFY(f.window.isRunning());
+    QVERIFY(QApplication::overrideCursor() != nullptr);
+    QCOMPARE(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+    QVERIFY(status->state().busy);
+    QTest::qWait(100); // still waiting for its codes: still busy
+    QVERIFY(QApplication::overrideCursor() != nullptr);
+    QVERIFY(status->state().busy);
+
+    QVERIFY(run.writer.finish(codes.toStdString()));
+    QVERIFY(ended.wait(10000));
+    QCOMPARE(ended.first().first().toBool(), done);
+    QVERIFY(QApplication::overrideCursor() == nullptr);
+    QVERIFY(!status->state().busy);
+    QCOMPARE(f.beeper.count, done ? 0 : 5);
+}
+
+void WindowRunTest::shiftF1ShowsTheFailureDetail() {
+    TempDir dir;
+    WindowFixture f;
+    QVERIFY(f.showActive());
+    auto pressShiftF1 = [&] {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F1, Qt::ShiftModifier);
+        QTest::qWait(50);
+        QWidget* popup = QApplication::activePopupWidget();
+        if (popup != nullptr) {
+            QTest::keyClick(popup, Qt::Key_Escape); // any key closes it
+        }
+        return popup != nullptr;
+    };
+    QVERIFY2(!pressShiftF1(), "nothing has failed yet, and Shift+F1 showed something");
+
+    // A refused count: its reason.
+    f.prompt.answers = {"0"};
+    f.click("cmdSubsStim");
+    QVERIFY(pressShiftF1());
+
+    // A failed run: the run's detail, which its label also carries as What's This text.
+    prepare(f, "1", "2", QString::fromStdString(dir.file("missing.txt")),
+            QString::fromStdString(dir.file("matrices.out")));
+    submit(f);
+    QLabel* status = f.label("lblStatus");
+    QVERIFY(status->whatsThis().contains("input file"));
+    QCOMPARE(QAccessible::queryAccessibleInterface(status)->text(QAccessible::Description),
+             status->toolTip());
+    QVERIFY(pressShiftF1());
+    // Shift+F1 moved no focus and pressed no button.
+    QCOMPARE(QApplication::focusWidget(), f.button("cmdDataIn"));
+    QCOMPARE(f.beeper.count, 5);
 }
 
 DISSIM_OFFSCREEN_TEST_MAIN(WindowRunTest)

@@ -3,9 +3,7 @@
 // Scripted stand-ins for the window's platform seams: answers are queued by the test, every
 // call is recorded.
 
-#include "beeper.h"
-#include "file_dialog_backend.h"
-#include "text_prompt.h"
+#include "platform.h"
 
 #include <QStringList>
 

@@ -8,6 +8,7 @@
 
 #include <QLabel>
 #include <QPushButton>
+#include <QTest>
 
 namespace testsupport {
 
@@ -23,6 +24,12 @@ template <typename Prompt, typename FileDialog> struct WindowOver {
     QLabel* label(const char* name) const { return window.findChild<QLabel*>(QLatin1String(name)); }
     QString text(const char* labelName) const { return label(labelName)->text(); }
     void click(const char* buttonName) const { button(buttonName)->click(); }
+    // Shows the window and waits until it is active, so that it has the keyboard focus.
+    bool showActive() {
+        window.show();
+        window.activateWindow();
+        return QTest::qWaitForWindowActive(&window);
+    }
 };
 
 using WindowFixture = WindowOver<ScriptedPrompt, ScriptedFileDialog>;

@@ -1,8 +1,20 @@
 #pragma once
 
-#include "file_dialog_backend.h"
+#include "platform.h"
 
 namespace dissim::ui {
+
+// The prompt as a modal QInputDialog over the active window.
+class QtTextPrompt : public TextPrompt {
+public:
+    QString ask(const QString& message, const QString& title) override;
+};
+
+// QApplication's beep.
+class QtBeeper : public Beeper {
+public:
+    void beep() override;
+};
 
 // The file dialog as Qt's own (non-native) QFileDialog, so that it looks and filters the same
 // on every platform. "*.*" selects every file, also names without a dot.

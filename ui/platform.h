@@ -1,11 +1,36 @@
 #pragma once
 
+// What the window needs of the platform beyond its own widgets: a text prompt, the system
+// beep and a file dialog. The program passes in the Qt versions (qt_platform.h); tests pass
+// scripted ones.
+
 #include <QString>
 
 #include <optional>
 #include <vector>
 
 namespace dissim::ui {
+
+// A modal text prompt: shows a message and a title over an empty text field with OK and
+// Cancel, waits for the user and returns the typed text. Cancel returns empty text.
+class TextPrompt {
+public:
+    virtual ~TextPrompt() = default;
+    virtual QString ask(const QString& message, const QString& title) = 0;
+};
+
+// The system beep. Failures are reported by a row of them.
+class Beeper {
+public:
+    virtual ~Beeper() = default;
+    virtual void beep() = 0;
+};
+
+inline void beepTimes(Beeper& beeper, int times) {
+    for (int i = 0; i < times; ++i) {
+        beeper.beep();
+    }
+}
 
 // One entry of a file dialog's filter list: the text the user sees and the pattern(s) it
 // selects, several patterns separated by ';' ("*.txt;*.dat").

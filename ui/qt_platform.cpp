@@ -1,10 +1,20 @@
-#include "qt_file_dialog_backend.h"
+#include "qt_platform.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QFileDialog>
+#include <QInputDialog>
 
 namespace dissim::ui {
+
+QString QtTextPrompt::ask(const QString& message, const QString& title) {
+    // An empty field; Cancel gives a null string.
+    return QInputDialog::getText(QApplication::activeWindow(), title, message);
+}
+
+void QtBeeper::beep() {
+    QApplication::beep();
+}
 
 QString qtPatterns(const QString& pattern) {
     QStringList patterns;
