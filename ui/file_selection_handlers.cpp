@@ -11,12 +11,23 @@
 
 namespace dissim::ui {
 
+// The engine takes paths as bytes: UTF-8 on Windows, where its file layer turns them into the
+// system's UTF-16 names (the ANSI code page would lose every name outside it), and the file
+// system's own encoding elsewhere.
 std::string toEnginePath(const QString& path) {
+#ifdef Q_OS_WIN
+    return path.toUtf8().toStdString();
+#else
     return QFile::encodeName(path).toStdString();
+#endif
 }
 
 QString fromEnginePath(const std::string& path) {
+#ifdef Q_OS_WIN
+    return QString::fromUtf8(path);
+#else
     return QFile::decodeName(QByteArray::fromStdString(path));
+#endif
 }
 
 void selectInputFile(RunState& state, WindowLabel& lblIfileInfo, CommonDialog& dialog,
