@@ -1,0 +1,46 @@
+# The Debian package, made by CPack's DEB generator from a Release build (scripts/package runs
+# `cpack -G DEB`): the program, its desktop entry and icons (desktop/), a manual page, and the
+# copyright and changelog files every Debian package carries. Its dependencies on shared
+# libraries are worked out by dpkg-shlibdeps from the binary.
+# The manual page and the two documentation files are installed by `cmake --install` as well.
+include(GNUInstallDirs)
+
+set(DISSIM_PACKAGE_NAME dissimilarity-matrices)
+set(DISSIM_PACKAGE_MAINTAINER
+    "Seed 41a7bc39 maintainers <maintainers@users.noreply.c-seed-41a7bc39.example>"
+    CACHE STRING "Name and e-mail address in the Debian package's Maintainer field")
+set(package_doc_dir ${CMAKE_INSTALL_DATADIR}/doc/${DISSIM_PACKAGE_NAME})
+set(packaging_dir ${PROJECT_SOURCE_DIR}/packaging)
+set(packaging_out ${PROJECT_BINARY_DIR}/packaging)
+
+# Debian wants the manual page and the changelog compressed with gzip -9, without a time stamp
+# or file name in the header, so that the same sources give the same package.
+set(manual_page ${packaging_out}/dissimilarity_matrices.1)
+set(changelog ${packaging_out}/changelog)
+configure_file(${packaging_dir}/dissimilarity_matrices.1.in ${manual_page} @ONLY)
+configure_file(${packaging_dir}/changelog.in ${changelog} @ONLY)
+add_custom_command(
+  OUTPUT ${manual_page}.gz ${changelog}.gz
+  COMMAND gzip -9 -n -k -f ${manual_page} ${changelog}
+  DEPENDS ${manual_page} ${changelog}
+  COMMENT "Compressing the manual page and the changelog"
+  VERBATIM)
+add_custom_target(package_documents ALL DEPENDS ${manual_page}.gz ${changelog}.gz)
+
+install(FILES ${manual_page}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${packaging_dir}/copyright ${changelog}.gz DESTINATION ${package_doc_dir})
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME ${DISSIM_PACKAGE_NAME})
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_CONTACT ${DISSIM_PACKAGE_MAINTAINER})
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "turn free-sorting data into dissimilarity matrices")
+set(CPACK_PACKAGE_DESCRIPTION_FILE ${packaging_dir}/description.txt)
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${DISSIM_PACKAGE_MAINTAINER})
+set(CPACK_DEBIAN_PACKAGE_SECTION science)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+include(CPack)
