@@ -112,7 +112,8 @@ INSTANTIATE_TEST_SUITE_P(
                     StreamCase{"quoted", "\"1\" \"1\",\"2\"\n\"-3\""},
                     StreamCase{"wholeForms", "1.0 1e0 2.00 -3"},
                     StreamCase{"leadingSpaces", "   1 1 2 -3"},
-                    StreamCase{"extraItemsAfter", "1 1 2 -3 9 9 9 9 9"}),
+                    StreamCase{"extraItemsAfter", "1 1 2 -3 9 9 9 9 9"},
+                    StreamCase{"longestItem", std::string(4095, '0') + "1 1 2 -3"}),
     testsupport::ByName());
 
 struct ErrorCase {
@@ -140,6 +141,7 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorCase{"emptyBetweenCommasAndSpaces", "1, ,2", 3, "an empty item"},
         ErrorCase{"commaStartingALine", "1\n,2", 2, "line 2: an empty item"},
         ErrorCase{"commaAfterTrailingComma", "1,\n,2", 2, "line 2: an empty item"},
+        ErrorCase{"lineOfOneComma", "1\n,\n2", 2, "stimulus 2, line 2: an empty item"},
         ErrorCase{"endOfFile", "1 2\n", 3,
                   "stimulus 3, line 2: the sort data file ends here, "
                   "after 2 codes"},
@@ -156,7 +158,9 @@ INSTANTIATE_TEST_SUITE_P(
                   2, "is not a number"},
         ErrorCase{"controlCharactersShownSafely", std::string("1 a\x01z", 5), 2, "\"a?z\""},
         ErrorCase{"longItemCut", "1 " + std::string(100, '7') + "x", 2, "77...\" is not"},
-        ErrorCase{"hugeItem", std::string(100000, '1'), 1, "is too long"}),
+        ErrorCase{"hugeItem", std::string(100000, '1'), 1, "is too long"},
+        ErrorCase{"itemBeyondTheLongest", "1 " + std::string(4096, '0') + "1", 2,
+                  "is too long to be a group code"}),
     testsupport::ByName());
 
 TEST(SortDataReader, ReadsAcrossBufferBoundaries) {
