@@ -2,43 +2,11 @@
 
 #include "run_error.h"
 
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 namespace dissim {
 namespace {
 
-std::string systemReason(int error) {
-    return std::strerror(error);
-}
-
 std::string quoted(const std::string& path) {
     return "\"" + path + "\"";
-}
-
-// Opens path without waiting for the other end of a named pipe: a pipe with no process at its
-// other end would otherwise hold the open, and the window with it, for ever. Such an input
-// then reads as empty and such an output fails to open. Once open, the descriptor waits as
-// usual on reads and writes. Returns -1 with errno set on failure.
-int openWithoutWaiting(const std::string& path, int flags, mode_t mode = 0) {
-    int fd = -1;
-    do {
-        fd = ::open(path.c_str(), flags | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, mode);
-    } while (fd < 0 && errno == EINTR);
-    if (fd < 0) {
-        return -1;
-    }
-    const int status = ::fcntl(fd, F_GETFL);
-    if (status < 0 || ::fcntl(fd, F_SETFL, status & ~O_NONBLOCK) != 0) {
-        const int error = errno;
-        ::close(fd);
-        errno = error;
-        return -1;
-    }
-    return fd;
 }
 
 } // namespace
@@ -47,19 +15,18 @@ InputFile::InputFile(const std::string& path) : path_(path) {
     if (path.empty()) {
         throw RunError("no input file has been chosen");
     }
-    fd_ = openWithoutWaiting(path, O_RDONLY);
-    if (fd_ < 0) {
-        throw RunError("the input file " + quoted(path) +
-                       " cannot be opened: " + systemReason(errno));
+    const platform::Status opened = platform::openForReading(path, file_);
+    if (!opened.ok()) {
+        throw RunError("the input file " + quoted(path) + " cannot be opened: " + opened.reason());
     }
-    struct stat st {};
-    if (::fstat(fd_, &st) != 0) {
-        const int error = errno;
+    platform::FileFacts facts;
+    const platform::Status examined = platform::examine(file_, facts);
+    if (!examined.ok()) {
         close();
         throw RunError("the input file " + quoted(path) +
-                       " cannot be examined: " + systemReason(error));
+                       " cannot be examined: " + examined.reason());
     }
-    if (S_ISDIR(st.st_mode)) {
+    if (facts.kind == platform::FileKind::Folder) {
         close();
         throw RunError("the input file " + quoted(path) + " is a folder, not a file");
     }
@@ -70,33 +37,26 @@ InputFile::~InputFile() {
 }
 
 std::size_t InputFile::read(char* buffer, std::size_t size) {
-    for (;;) {
-        const ssize_t got = ::read(fd_, buffer, size);
-        if (got >= 0) {
-            return static_cast<std::size_t>(got);
-        }
-        if (errno != EINTR) {
-            throw RunError("the input file " + quoted(path_) +
-                           " cannot be read: " + systemReason(errno));
-        }
+    std::size_t got = 0;
+    const platform::Status status = platform::read(file_, buffer, size, got);
+    if (!status.ok()) {
+        throw RunError("the input file " + quoted(path_) + " cannot be read: " + status.reason());
     }
+    return got;
 }
 
-bool InputFile::isSameFileAs(int otherDescriptor) const {
-    struct stat mine {};
-    struct stat other {};
-    if (::fstat(fd_, &mine) != 0 || ::fstat(otherDescriptor, &other) != 0) {
-        // Without both identities the two cannot be told apart: treat them as the same, so
-        // that the input file is never emptied on a guess.
-        return true;
-    }
-    return mine.st_dev == other.st_dev && mine.st_ino == other.st_ino;
+bool InputFile::isSameFileAs(platform::NativeFile other) const {
+    return platform::isSameFile(file_, other);
+}
+
+bool InputFile::isNamedBy(const std::string& path) const {
+    return platform::namesFile(path, file_);
 }
 
 void InputFile::close() noexcept {
-    if (fd_ >= 0) {
-        ::close(fd_);
-        fd_ = -1;
+    if (file_ != platform::kNoFile) {
+        (void)platform::close(file_); // read only: nothing of the run's is lost
+        file_ = platform::kNoFile;
     }
 }
 
@@ -104,33 +64,41 @@ OutputFile::OutputFile(const std::string& path, const InputFile& input) : path_(
     if (path.empty()) {
         throw RunError("no output file has been chosen");
     }
-    // Opened without O_TRUNC: the file may turn out to be the input file, which must not be
-    // emptied. Only after comparing identities is it truncated.
-    fd_ = openWithoutWaiting(path, O_WRONLY | O_CREAT, 0666);
-    if (fd_ < 0) {
+    const std::string sameAsInput =
+        "the output file " + quoted(path) + " is the input file; choose another output file";
+    // Opened without emptying it: the file may turn out to be the input file, which must not
+    // be emptied. Only after comparing identities is it emptied.
+    const platform::Status opened = platform::openForWriting(path, file_);
+    if (!opened.ok()) {
+        // Where the system keeps an open input file from being written (Windows), the input
+        // chosen again as the output fails to open: say which file it is.
+        if (input.isNamedBy(path)) {
+            throw RunError(sameAsInput);
+        }
         throw RunError("the output file " + quoted(path) +
-                       " cannot be opened for writing: " + systemReason(errno));
+                       " cannot be opened for writing: " + opened.reason());
     }
-    if (input.isSameFileAs(fd_)) {
+    if (input.isSameFileAs(file_)) {
+        abandon();
+        throw RunError(sameAsInput);
+    }
+    platform::FileFacts facts;
+    const platform::Status examined = platform::examine(file_, facts);
+    if (!examined.ok()) {
         abandon();
         throw RunError("the output file " + quoted(path) +
-                       " is the input file; choose another output file");
+                       " cannot be examined: " + examined.reason());
     }
-    struct stat st {};
-    if (::fstat(fd_, &st) != 0) {
-        const int error = errno;
-        abandon();
-        throw RunError("the output file " + quoted(path) +
-                       " cannot be examined: " + systemReason(error));
-    }
-    // Devices and pipes have nothing to empty, and neither has an empty file. Truncating an
-    // empty file is not only needless: some file systems (ext4) take any truncation to zero as a
-    // file being replaced and then push all of it to the disk when it is closed.
-    if (S_ISREG(st.st_mode) && st.st_size > 0 && ::ftruncate(fd_, 0) != 0) {
-        const int error = errno;
-        abandon();
-        throw RunError("the output file " + quoted(path) +
-                       " cannot be emptied: " + systemReason(error));
+    // Pipes and devices have nothing to empty, and neither has an empty file. Emptying an empty
+    // file is not only needless: some file systems (ext4) take any truncation to zero as a file
+    // being replaced and then push all of it to the disk when it is closed.
+    if (facts.kind == platform::FileKind::DiskFile && facts.size > 0) {
+        const platform::Status emptied = platform::empty(file_);
+        if (!emptied.ok()) {
+            abandon();
+            throw RunError("the output file " + quoted(path) +
+                           " cannot be emptied: " + emptied.reason());
+        }
     }
 }
 
@@ -139,35 +107,28 @@ OutputFile::~OutputFile() {
 }
 
 void OutputFile::write(std::string_view data) {
-    while (!data.empty()) {
-        const ssize_t put = ::write(fd_, data.data(), data.size());
-        if (put < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            throw RunError("writing the output file " + quoted(path_) +
-                           " failed: " + systemReason(errno));
-        }
-        data.remove_prefix(static_cast<std::size_t>(put));
+    const platform::Status status = platform::writeAll(file_, data);
+    if (!status.ok()) {
+        throw RunError("writing the output file " + quoted(path_) + " failed: " + status.reason());
     }
 }
 
 void OutputFile::close() {
-    if (fd_ < 0) {
+    if (file_ == platform::kNoFile) {
         return;
     }
-    const int fd = fd_;
-    fd_ = -1;
-    if (::close(fd) != 0 && errno != EINTR) {
-        throw RunError("closing the output file " + quoted(path_) +
-                       " failed: " + systemReason(errno));
+    const platform::NativeFile file = file_;
+    file_ = platform::kNoFile;
+    const platform::Status closed = platform::close(file);
+    if (!closed.ok()) {
+        throw RunError("closing the output file " + quoted(path_) + " failed: " + closed.reason());
     }
 }
 
 void OutputFile::abandon() noexcept {
-    if (fd_ >= 0) {
-        ::close(fd_);
-        fd_ = -1;
+    if (file_ != platform::kNoFile) {
+        (void)platform::close(file_); // the run has failed already; its reason stands
+        file_ = platform::kNoFile;
     }
 }
 

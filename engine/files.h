@@ -1,5 +1,10 @@
 #pragma once
 
+// The engine's input and output files, with the failure texts a person sees, on top of the
+// platform layer.
+
+#include "platform.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -19,14 +24,17 @@ public:
     // Reads up to size bytes; returns 0 at the end of the file. Throws RunError on a read error.
     std::size_t read(char* buffer, std::size_t size);
 
-    // Whether the open file otherDescriptor is this same file (same device and inode), however
-    // its path was spelled or linked. Used before the output file is emptied.
-    bool isSameFileAs(int otherDescriptor) const;
+    // Whether the open file other is this same file, however its path was spelled or linked.
+    // Used before the output file is emptied.
+    bool isSameFileAs(platform::NativeFile other) const;
+
+    // Whether path names this file (false when path cannot be examined).
+    bool isNamedBy(const std::string& path) const;
 
     void close() noexcept;
 
 private:
-    int fd_ = -1;
+    platform::NativeFile file_ = platform::kNoFile;
     std::string path_;
 };
 
@@ -36,13 +44,14 @@ class OutputFile {
 public:
     // Opens path for writing without emptying it yet. If it is the same file as input, throws
     // RunError and leaves the file untouched; otherwise empties it. Throws RunError on any
-    // failure to open or empty it.
+    // failure to open or empty it. A pipe or a device is written as it is.
     OutputFile(const std::string& path, const InputFile& input);
     ~OutputFile();
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
 
-    // Writes all of data. Throws RunError on a write error (a full disk, for instance).
+    // Writes all of data. Throws RunError on a write error (a full disk, a pipe whose reader has
+    // gone). May be called from any one thread at a time.
     void write(std::string_view data);
 
     // Closes the file and reports a failure to close (a late write error) as RunError.
@@ -52,7 +61,7 @@ public:
     void abandon() noexcept;
 
 private:
-    int fd_ = -1;
+    platform::NativeFile file_ = platform::kNoFile;
     std::string path_;
 };
 

@@ -3,10 +3,10 @@
 // A private temporary folder for a test, removed with everything in it when the test ends,
 // and small helpers to put real files in it and read them back byte for byte.
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -15,13 +15,24 @@ namespace testsupport {
 
 class TempDir {
 public:
+    // A new folder with a random name: create_directory fails on a name that exists, so no
+    // other test's folder is ever taken over.
     TempDir() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "dissim-test-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) {
-            throw std::runtime_error("cannot create a temporary folder");
+        std::random_device seed;
+        std::mt19937_64 random(seed());
+        const std::filesystem::path base = std::filesystem::temp_directory_path();
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            const std::filesystem::path candidate =
+                base / ("dissim-test-" + std::to_string(random() % 1000000000000));
+            std::error_code error;
+            if (std::filesystem::create_directory(candidate, error)) {
+                std::filesystem::permissions(candidate, std::filesystem::perms::owner_all,
+                                             std::filesystem::perm_options::replace, error);
+                path_ = candidate;
+                return;
+            }
         }
-        path_ = pattern;
+        throw std::runtime_error("cannot create a temporary folder");
     }
     ~TempDir() {
         std::error_code ignored;

@@ -1,3 +1,6 @@
+// The platform layer's memory limit on POSIX systems: physical memory, and on Linux the
+// memory limit of the process's control group.
+
 #include "memory_limit.h"
 
 #include <unistd.h>
