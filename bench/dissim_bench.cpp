@@ -1,76 +1,89 @@
-// Measures the dissimilarity run against the physical floor of its output: the time to write
-// the same number of bytes to a new file in the same folder from a ready buffer.
+// Measures the dissimilarity run as a person gets it, against the floor of its output: the time
+// to write the same number of bytes to a new file from a ready buffer.
 //
-//   dissim_bench [--reps N] [--sizes small,typical,large] [FOLDER]
+//   dissim_bench [--sizes typical,large] [--conditions settled,warm] [--rounds N] [--verbose]
+//                [FOLDER]
 //
-// Every run happens in a child process of its own, so that its peak memory is its own and it
-// starts as cold as a run started from the window. Run and floor alternate, and the figures
-// printed are medians over the repetitions. Every file made is deleted again.
+// Two conditions. Settled: before every measured run the previous output is deleted, the disks
+// are synced and the machine stays idle for 3 s, as before a person's one run (a machine that
+// has been idle hands freed memory back, and taking it again costs the next writer). Warm: runs
+// follow each other at once, as when runs are repeated.
+//
+// In every round the engine, the plain reference run and each floor run once, in an order that
+// rotates from round to round, each in a child process of its own and into a new file, so that
+// drift of the machine reaches all of them alike. Printed per program: median, least and most
+// seconds, and the median over the rounds of its time divided by the floor's in that round; the
+// floor is the floor program with the lowest median. Before the rounds, the engine's output is
+// compared byte for byte with the reference run's. Every file made is deleted again.
 
-#include "bench_memory.h"
+#include "bench_programs.h"
 #include "bench_sort_data.h"
 
-#include "dissimilarity_run.h"
-#include "run_state.h"
-
 #include <algorithm>
-#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
-#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <string_view>
-#include <sys/resource.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
 namespace {
 
-struct Size {
-    const char* name;
-    std::int64_t subjects;
-    std::int64_t stimuli;
-};
+using bench::Program;
+using bench::Sample;
+using bench::Study;
 
-constexpr Size kSizes[] = {{"small", 50, 40}, {"typical", 500, 200}, {"large", 1000, 1000}};
+constexpr Study kStudies[] = {
+    {"small", 50, 40, 9}, {"typical", 500, 200, 9}, {"large", 1000, 1000, 5}};
+constexpr const char* kDefaultStudies[] = {"typical", "large"};
 constexpr std::uint64_t kSeed = 20240611;
-constexpr std::size_t kFloorChunk = 8u << 20;
 constexpr double kMiB = 1024.0 * 1024.0;
 // What the run may use beyond its two matrices: buffers, batches, the reader.
 constexpr double kMemorySlackMiB = 64;
+constexpr auto kSettleTime = std::chrono::seconds(3);
+
+enum class Condition { Settled, Warm };
 
 struct Options {
-    int reps = 5;
+    int rounds = 0; // 0: each study's own
     bool verbose = false;
-    std::vector<Size> sizes;
+    std::vector<Study> studies;
+    std::vector<Condition> conditions;
     std::filesystem::path folder;
 };
 
-// What a run in its child process reports back.
-struct RunSample {
-    bool done = false;
-    double seconds = 0;
-    std::uint64_t bytes = 0;
-    std::uint64_t peakBytes = 0;     // the child's peak resident memory
-    std::uint64_t peakRiseBytes = 0; // that peak above the child's memory before the run
-    double cpuSeconds = 0;           // processor time of the run, all its threads
-    long pageFaults = 0;             // minor and major page faults during the run
-};
-
 [[noreturn]] void usage(const char* why) {
-    std::fprintf(
-        stderr,
-        "dissim_bench: %s\n"
-        "usage: dissim_bench [--reps N] [--sizes small,typical,large] [--verbose] [FOLDER]\n"
-        "  FOLDER is where the files are written (default: the temporary folder)\n",
-        why);
+    std::fprintf(stderr,
+                 "dissim_bench: %s\n"
+                 "usage: dissim_bench [--sizes small,typical,large] [--conditions settled,warm]\n"
+                 "                    [--rounds N] [--verbose] [FOLDER]\n"
+                 "  FOLDER is where the files are written (default: the temporary folder)\n",
+                 why);
     std::exit(2);
+}
+
+std::vector<std::string> commaList(const std::string& list) {
+    std::vector<std::string> items;
+    std::size_t start = 0;
+    while (start <= list.size()) {
+        const std::size_t end = std::min(list.find(',', start), list.size());
+        items.push_back(list.substr(start, end - start));
+        start = end + 1;
+    }
+    return items;
+}
+
+const Study& studyNamed(const std::string& name) {
+    const auto* found = std::find_if(std::begin(kStudies), std::end(kStudies),
+                                     [&](const Study& s) { return name == s.name; });
+    if (found == std::end(kStudies)) {
+        usage(("unknown size \"" + name + "\"").c_str());
+    }
+    return *found;
 }
 
 Options parseOptions(int argc, char** argv) {
@@ -78,29 +91,27 @@ Options parseOptions(int argc, char** argv) {
     bool foldered = false;
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
-        if (arg == "--reps" && i + 1 < argc) {
-            options.reps = std::atoi(argv[++i]);
-            if (options.reps < 1) {
-                usage("--reps needs a whole number of at least 1");
+        if (arg == "--rounds" && i + 1 < argc) {
+            options.rounds = std::atoi(argv[++i]);
+            if (options.rounds < 1) {
+                usage("--rounds needs a whole number of at least 1");
             }
         } else if (arg == "--sizes" && i + 1 < argc) {
-            std::string list = argv[++i];
-            std::size_t start = 0;
-            while (start <= list.size()) {
-                const std::size_t end = std::min(list.find(',', start), list.size());
-                const std::string name = list.substr(start, end - start);
-                const auto* found = std::find_if(std::begin(kSizes), std::end(kSizes),
-                                                 [&](const Size& s) { return name == s.name; });
-                if (found == std::end(kSizes)) {
-                    usage(("unknown size \"" + name + "\"").c_str());
+            for (const std::string& name : commaList(argv[++i])) {
+                options.studies.push_back(studyNamed(name));
+            }
+        } else if (arg == "--conditions" && i + 1 < argc) {
+            for (const std::string& name : commaList(argv[++i])) {
+                if (name != "settled" && name != "warm") {
+                    usage(("unknown condition \"" + name + "\"").c_str());
                 }
-                options.sizes.push_back(*found);
-                start = end + 1;
+                options.conditions.push_back(name == "settled" ? Condition::Settled
+                                                               : Condition::Warm);
             }
         } else if (arg == "--verbose") {
             options.verbose = true;
         } else if (arg == "-h" || arg == "--help") {
-            usage("measures the run against the cost of writing its bytes");
+            usage("measures the run as a person gets it, against the cost of writing its bytes");
         } else if (!arg.starts_with("-") && !foldered) {
             options.folder = arg;
             foldered = true;
@@ -108,8 +119,13 @@ Options parseOptions(int argc, char** argv) {
             usage(("unexpected argument \"" + std::string(arg) + "\"").c_str());
         }
     }
-    if (options.sizes.empty()) {
-        options.sizes.assign(std::begin(kSizes), std::end(kSizes));
+    if (options.studies.empty()) {
+        for (const char* name : kDefaultStudies) {
+            options.studies.push_back(studyNamed(name));
+        }
+    }
+    if (options.conditions.empty()) {
+        options.conditions = {Condition::Settled, Condition::Warm};
     }
     if (!foldered) {
         options.folder = std::filesystem::temp_directory_path();
@@ -117,131 +133,111 @@ Options parseOptions(int argc, char** argv) {
     return options;
 }
 
-double secondsSince(std::chrono::steady_clock::time_point start) {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-double cpuSeconds(const struct rusage& usage) {
-    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
-class QuietObserver : public dissim::RunObserver {
-public:
-    void statusChanged(std::string_view) override {}
-    void runFailing(std::string_view description) override { failure = description; }
-    std::string failure;
-};
-
-// The child's side: one run, timed, with its peak memory.
-RunSample runOnce(const Size& size, const std::string& input, const std::string& output) {
-    dissim::RunState state;
-    state.numSubjects = dissim::CountValue(std::to_string(size.subjects));
-    state.numStimuli = dissim::CountValue(std::to_string(size.stimuli));
-    state.inputFile = input;
-    state.outputFile = output;
-    QuietObserver observer;
-
-    bench::resetPeakResident();
-    const std::uint64_t before = bench::residentBytes();
-    struct rusage usageBefore {};
-    ::getrusage(RUSAGE_SELF, &usageBefore);
-    const auto start = std::chrono::steady_clock::now();
-    const dissim::RunResult result = dissim::runDissimilarity(state, observer);
-    RunSample sample;
-    sample.seconds = secondsSince(start);
-    struct rusage usageAfter {};
-    ::getrusage(RUSAGE_SELF, &usageAfter);
-    sample.cpuSeconds = cpuSeconds(usageAfter) - cpuSeconds(usageBefore);
-    sample.pageFaults =
-        usageAfter.ru_minflt + usageAfter.ru_majflt - usageBefore.ru_minflt - usageBefore.ru_majflt;
-    sample.peakBytes = bench::peakResidentBytes();
-    sample.peakRiseBytes = sample.peakBytes > before ? sample.peakBytes - before : 0;
-    sample.done = result.done;
-    if (!result.done) {
-        std::fprintf(stderr, "dissim_bench: the run failed: %s\n", result.description.c_str());
-    }
-    struct stat st {};
-    if (::stat(output.c_str(), &st) == 0) {
-        sample.bytes = static_cast<std::uint64_t>(st.st_size);
-    }
-    return sample;
-}
-
-// Runs in a child process and passes the sample back through a pipe.
-RunSample runInChild(const Size& size, const std::string& input, const std::string& output) {
-    int fds[2];
-    if (::pipe(fds) != 0) {
-        std::perror("dissim_bench: pipe");
-        std::exit(1);
-    }
-    std::fflush(nullptr);
-    const pid_t child = ::fork();
-    if (child < 0) {
-        std::perror("dissim_bench: fork");
-        std::exit(1);
-    }
-    if (child == 0) {
-        ::close(fds[0]);
-        const RunSample sample = runOnce(size, input, output);
-        const bool sent = ::write(fds[1], &sample, sizeof sample) == sizeof sample;
-        ::_exit(sent ? 0 : 1);
-    }
-    ::close(fds[1]);
-    RunSample sample;
-    const bool got = ::read(fds[0], &sample, sizeof sample) == sizeof sample;
-    ::close(fds[0]);
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    if (!got || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-        std::fprintf(stderr, "dissim_bench: the run's process ended abnormally\n");
-        std::exit(1);
-    }
-    return sample;
-}
-
-// The floor: bytes to a new file from a ready buffer, in large writes, opened and closed like
-// the run's output.
-double measureFloor(const std::string& path, std::uint64_t bytes, const std::vector<char>& chunk) {
-    const auto start = std::chrono::steady_clock::now();
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0) {
-        std::fprintf(stderr, "dissim_bench: cannot create %s: %s\n", path.c_str(),
-                     std::strerror(errno));
-        std::exit(1);
-    }
-    std::uint64_t left = bytes;
-    while (left > 0) {
-        const std::size_t part =
-            static_cast<std::size_t>(std::min<std::uint64_t>(left, chunk.size()));
-        const ssize_t put = ::write(fd, chunk.data(), part);
-        if (put < 0 && errno == EINTR) {
-            continue;
-        }
-        if (put <= 0) {
-            std::fprintf(stderr, "dissim_bench: writing %s failed: %s\n", path.c_str(),
-                         std::strerror(errno));
-            std::exit(1);
-        }
-        left -= static_cast<std::uint64_t>(put);
-    }
-    if (::close(fd) != 0) {
-        std::fprintf(stderr, "dissim_bench: closing %s failed\n", path.c_str());
-        std::exit(1);
-    }
-    return secondsSince(start);
-}
-
-// An unmeasured write of the same size, deleted at once.
-void warmUp(const std::string& path, std::uint64_t bytes, const std::vector<char>& chunk) {
-    measureFloor(path, bytes, chunk);
-    ::unlink(path.c_str());
-}
-
 double median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
     const std::size_t mid = values.size() / 2;
     return values.size() % 2 == 1 ? values[mid] : (values[mid - 1] + values[mid]) / 2;
+}
+
+// Whether two files hold the same bytes.
+bool sameBytes(const std::string& a, const std::string& b) {
+    std::ifstream fa(a, std::ios::binary);
+    std::ifstream fb(b, std::ios::binary);
+    std::vector<char> ba(1 << 20);
+    std::vector<char> bb(1 << 20);
+    while (fa && fb) {
+        fa.read(ba.data(), static_cast<std::streamsize>(ba.size()));
+        fb.read(bb.data(), static_cast<std::streamsize>(bb.size()));
+        if (fa.gcount() != fb.gcount() ||
+            !std::equal(ba.begin(), ba.begin() + fa.gcount(), bb.begin())) {
+            return false;
+        }
+    }
+    return fa.eof() && fb.eof();
+}
+
+struct Timings {
+    std::vector<std::vector<double>> seconds; // per program, per round
+    std::vector<double> engineRises;          // the engine's peak memory rise per round
+    bool allDone = true;
+};
+
+Timings measureRounds(const Study& study, Condition condition, int rounds, const std::string& input,
+                      const std::string& prefix, std::uint64_t bytes, bool verbose) {
+    constexpr std::size_t programs = std::size(bench::kPrograms);
+    Timings timings;
+    timings.seconds.resize(programs);
+    // Warm runs are measured after one unmeasured round, so that even the first finds the
+    // machine as the one before left it.
+    const int first = condition == Condition::Warm ? -1 : 0;
+    for (int round = first; round < rounds; ++round) {
+        for (std::size_t k = 0; k < programs; ++k) {
+            const std::size_t index = (static_cast<std::size_t>(round + 1) + k) % programs;
+            const Program program = bench::kPrograms[index];
+            const std::string output =
+                prefix + std::to_string(round + 1) + "-" + std::to_string(index) + "-out.txt";
+            if (condition == Condition::Settled) {
+                ::sync();
+                std::this_thread::sleep_for(kSettleTime);
+            }
+            const Sample sample = bench::runProgram(program, study, input, output, bytes);
+            ::unlink(output.c_str());
+            if (round < 0) {
+                continue;
+            }
+            if (verbose) {
+                std::printf("  round %d %-12s %9.4f s  %llu bytes\n", round + 1,
+                            bench::programName(program), sample.seconds,
+                            static_cast<unsigned long long>(sample.bytes));
+            }
+            timings.allDone = timings.allDone && sample.done && sample.bytes == bytes;
+            timings.seconds[index].push_back(sample.seconds);
+            if (program == Program::Engine) {
+                timings.engineRises.push_back(static_cast<double>(sample.peakRiseBytes) / kMiB);
+            }
+        }
+    }
+    return timings;
+}
+
+// Prints one table and returns whether the engine's memory stayed within its bound.
+bool report(const Study& study, Condition condition, const Timings& timings) {
+    constexpr std::size_t programs = std::size(bench::kPrograms);
+    std::size_t floor = 0;
+    double floorMedian = 0;
+    for (std::size_t p = 0; p < programs; ++p) {
+        const double m = median(timings.seconds[p]);
+        if (bench::isFloor(bench::kPrograms[p]) && (floorMedian == 0 || m < floorMedian)) {
+            floor = p;
+            floorMedian = m;
+        }
+    }
+    std::printf("%s, %s: %zu rounds\n", study.name,
+                condition == Condition::Settled ? "settled (sync, 3 s idle before each run)"
+                                                : "warm (runs back to back)",
+                timings.seconds[0].size());
+    std::printf("  %-12s %9s %9s %9s %8s\n", "program", "median s", "min s", "max s", "/ floor");
+    for (std::size_t p = 0; p < programs; ++p) {
+        const std::vector<double>& s = timings.seconds[p];
+        std::vector<double> ratios;
+        for (std::size_t r = 0; r < s.size(); ++r) {
+            ratios.push_back(s[r] / timings.seconds[floor][r]);
+        }
+        std::printf("  %-12s %9.4f %9.4f %9.4f %8.2f%s\n", bench::programName(bench::kPrograms[p]),
+                    median(s), *std::min_element(s.begin(), s.end()),
+                    *std::max_element(s.begin(), s.end()), median(ratios),
+                    p == floor ? "  (floor)" : "");
+    }
+    const double dim = study.stimuli + 1.0;
+    const double boundMiB = 2 * dim * dim * 2 / kMiB;
+    const double mostRise =
+        *std::max_element(timings.engineRises.begin(), timings.engineRises.end());
+    const bool within = mostRise <= boundMiB + kMemorySlackMiB;
+    std::printf("  engine memory: at most %.1f MiB above the process before the run; bound %.1f "
+                "MiB + %.0f MiB: %s\n",
+                mostRise, boundMiB, kMemorySlackMiB, within ? "within" : "BEYOND");
+    std::fflush(stdout);
+    return within;
 }
 
 } // namespace
@@ -252,86 +248,40 @@ int main(int argc, char** argv) {
     if (!std::filesystem::is_directory(options.folder, error)) {
         usage(("\"" + options.folder.string() + "\" is not a folder").c_str());
     }
-    // The floor's buffer holds matrix-like text, made before any timing.
-    std::vector<char> chunk(kFloorChunk);
-    for (std::size_t i = 0; i < chunk.size(); ++i) {
-        chunk[i] = " 1 "[i % 3];
-    }
-
-    std::printf("folder %s, %d repetitions, medians; run = the engine's whole run, floor = "
-                "writing its bytes from a ready buffer\n",
-                options.folder.c_str(), options.reps);
-    std::printf("%-8s %5s %5s %14s %9s %9s %6s %8s %9s %9s %9s rise within bound+%.0f\n", "size",
-                "S", "N", "bytes", "run s", "floor s", "ratio", "MB/s", "peak MiB", "rise MiB",
-                "bound MiB", kMemorySlackMiB);
-    bool allDone = true;
+    std::printf("folder %s; engine: the engine's whole run; reference: one thread, a block at a "
+                "time in one write(); write X: the output's bytes in X chunks (the floor is the "
+                "fastest by median)\n",
+                options.folder.c_str());
+    bool good = true;
     const std::string prefix =
         (options.folder / ("dissim-bench-" + std::to_string(::getpid()) + "-")).string();
-    for (const Size& size : options.sizes) {
-        const std::string input = prefix + size.name + "-sort-data.txt";
-        const std::string output = prefix + size.name + "-matrices.txt";
-        const std::string floorFile = prefix + size.name + "-floor.txt";
-        {
-            std::ofstream(input, std::ios::binary)
-                << bench::makeSortData(size.subjects, size.stimuli, kSeed);
-        }
-        std::vector<double> runs, floors, ratios, peaks, rises;
-        std::uint64_t bytes = 0;
-        // The output size to expect before the first run: three bytes an entry and a diagonal.
-        const std::uint64_t estimatedBytes = static_cast<std::uint64_t>(
-            (size.subjects + 1) * (size.stimuli * (size.stimuli + 1) / 2 * 3 + size.stimuli * 3));
-        for (int rep = 0; rep < options.reps; ++rep) {
-            // Alternating which goes first keeps any drift of the machine out of the ratio.
-            // This machine's memory is handed back to its host when it stays free for a while,
-            // and taking it again is slow; so each measurement starts right after a write of
-            // the same size that has just freed its pages, and both meet the same memory.
-            RunSample sample;
-            double floorSeconds = 0;
-            const std::uint64_t warmBytes = bytes > 0 ? bytes : estimatedBytes;
-            if (rep % 2 == 0) {
-                warmUp(floorFile, warmBytes, chunk);
-                sample = runInChild(size, input, output);
-                ::unlink(output.c_str());
-                warmUp(floorFile, sample.bytes, chunk);
-                floorSeconds = measureFloor(floorFile, sample.bytes, chunk);
-                ::unlink(floorFile.c_str());
-            } else {
-                warmUp(floorFile, bytes, chunk);
-                floorSeconds = measureFloor(floorFile, bytes, chunk);
-                ::unlink(floorFile.c_str());
-                warmUp(floorFile, bytes, chunk);
-                sample = runInChild(size, input, output);
-                ::unlink(output.c_str());
-            }
-            if (options.verbose) {
-                std::printf("  %s rep %d: run %.4f s (processor %.4f s, %ld page faults), "
-                            "floor %.4f s, ratio %.2f\n",
-                            size.name, rep + 1, sample.seconds, sample.cpuSeconds,
-                            sample.pageFaults, floorSeconds, sample.seconds / floorSeconds);
-            }
-            allDone = allDone && sample.done;
-            bytes = sample.bytes;
-            runs.push_back(sample.seconds);
-            floors.push_back(floorSeconds);
-            ratios.push_back(sample.seconds / floorSeconds);
-            peaks.push_back(static_cast<double>(sample.peakBytes) / kMiB);
-            rises.push_back(static_cast<double>(sample.peakRiseBytes) / kMiB);
+    for (const Study& study : options.studies) {
+        const std::string input = prefix + study.name + "-sort-data.txt";
+        std::ofstream(input, std::ios::binary)
+            << bench::makeSortData(study.subjects, study.stimuli, kSeed);
+        // The engine's output checked against the reference run's, and its size for the floors.
+        const std::string engineOut = prefix + study.name + "-engine.txt";
+        const std::string referenceOut = prefix + study.name + "-reference.txt";
+        const Sample engine = bench::runProgram(Program::Engine, study, input, engineOut, 0);
+        const Sample reference =
+            bench::runProgram(Program::Reference, study, input, referenceOut, 0);
+        const bool same = engine.done && reference.done && sameBytes(engineOut, referenceOut);
+        ::unlink(engineOut.c_str());
+        ::unlink(referenceOut.c_str());
+        std::printf("\n%s: S=%d N=%d, %llu bytes; engine output %s the reference's\n", study.name,
+                    study.subjects, study.stimuli, static_cast<unsigned long long>(engine.bytes),
+                    same ? "byte for byte" : "DIFFERS FROM");
+        good = good && same;
+        for (const Condition condition : options.conditions) {
+            const int rounds = options.rounds > 0 ? options.rounds : study.rounds;
+            const Timings timings =
+                measureRounds(study, condition, rounds, input, prefix + study.name + "-",
+                              engine.bytes, options.verbose);
+            good = report(study, condition, timings) && timings.allDone && good;
         }
         ::unlink(input.c_str());
-        const double dim = static_cast<double>(size.stimuli + 1);
-        const double boundMiB = 2 * dim * dim * 2 / kMiB;
-        const double runSeconds = median(runs);
-        const double rise = median(rises);
-        std::printf("%-8s %5lld %5lld %14llu %9.4f %9.4f %6.2f %8.0f %9.1f %9.1f %9.1f %s\n",
-                    size.name, static_cast<long long>(size.subjects),
-                    static_cast<long long>(size.stimuli), static_cast<unsigned long long>(bytes),
-                    runSeconds, median(floors), median(ratios),
-                    static_cast<double>(bytes) / runSeconds / 1e6, median(peaks), rise, boundMiB,
-                    rise <= boundMiB + kMemorySlackMiB ? "yes" : "NO");
-        std::fflush(stdout);
     }
-    std::printf("run, floor: medians; ratio: median of run/floor per repetition; peak: the run's "
-                "process at its peak; rise: that peak above the process before the run; bound: "
-                "two (N+1)^2 16-bit arrays\n");
-    return allDone ? 0 : 1;
+    std::printf("\n/ floor: the median over the rounds of the program's time over the floor's in "
+                "the same round; bound: two (N+1)^2 16-bit arrays\n");
+    return good ? 0 : 1;
 }

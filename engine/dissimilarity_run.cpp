@@ -13,7 +13,6 @@
 #include <exception>
 #include <limits>
 #include <new>
-#include <optional>
 #include <vector>
 
 namespace dissim {
@@ -61,24 +60,123 @@ void sizeArrays(RunState& state) {
     }
 }
 
-// The least the matrix file of a run that ends well holds: a block per subject and the count
-// block, whose entries take at least as much as a subject block's. Saturates where 64 bits
-// cannot count it.
-std::uint64_t outputBytesAtLeast(std::int64_t subjects, std::int64_t n) {
-    const std::uint64_t blocks =
-        static_cast<std::uint64_t>(std::max<std::int64_t>(subjects, 0)) + 1;
-    const std::uint64_t blockBytes = MatrixWriter::blockBytesAtLeast(n);
-    if (blocks > std::numeric_limits<std::uint64_t>::max() / blockBytes) {
-        return std::numeric_limits<std::uint64_t>::max();
-    }
-    return blocks * blockBytes;
-}
-
 RunResult fail(RunObserver& observer, std::string description) {
     observer.runFailing(description);
     observer.statusChanged(kStatusFailed);
     return {false, std::move(description)};
 }
+
+// Every failure ends as a description: the run's own (RunError) as it stands, anything the
+// library raises (memory, for one) marked as unexpected.
+std::string describe(const std::exception& error) {
+    return dynamic_cast<const RunError*>(&error) != nullptr
+               ? error.what()
+               : std::string("unexpected error: ") + error.what();
+}
+
+// A run from the moment its files are open: the files, the writer and the counter, and how far
+// the subjects have got, which the failure path needs.
+class OpenRun {
+public:
+    // Opens the files; throws RunError when one cannot be opened. The subject count is not
+    // looked at yet: one that is no count fails the run once it is processing. The counter's
+    // batch grows with the subjects read.
+    OpenRun(RunState& state, RunObserver& observer)
+        : state_(state), observer_(observer), n_(state.numStimuli.loopCount()),
+          input_(state.inputFile), output_(state.outputFile, input_), writer_(output_),
+          counter_(state.countMatrix, static_cast<std::size_t>(n_), 1),
+          lastCodes_(static_cast<std::size_t>(n_) + 1, 0) {}
+
+    // The run's steps, and the failure path when one of them fails.
+    RunResult toTheEnd() {
+        try {
+            observer_.statusChanged(kStatusProcessing);
+            setUpCounts();
+            subjectLoop();
+            writeCountBlock();
+            input_.close();
+            output_.close();
+            observer_.statusChanged(kStatusDone);
+            return {true, {}};
+        } catch (const std::exception& error) {
+            return failurePath(describe(error));
+        }
+    }
+
+private:
+    // Every count starts at the subject count. Converted even with no stimuli to fill in: a
+    // subject count the count matrix cannot hold fails the run either way, rather than writing
+    // a block for each of its subjects.
+    void setUpCounts() {
+        const std::int16_t subjects16 = state_.numSubjects.toInt16();
+        for (std::int64_t i = 1; i <= n_; ++i) {
+            std::int16_t* row = state_.countMatrix.row(static_cast<std::size_t>(i));
+            std::fill(row + 1, row + n_ + 1, subjects16);
+        }
+    }
+
+    // Per subject: read its codes, take them into the counts, write its block. The subject's
+    // own matrix is needed by no one until the run ends (its block is written from the codes),
+    // so only the last complete subject's codes are kept, for settleArrays().
+    void subjectLoop() {
+        SortDataReader reader(input_);
+        const std::int64_t subjects = state_.numSubjects.loopCount();
+        for (std::int64_t s = 1; s <= subjects; ++s) {
+            reader.readCodes(s, state_.groupCodes.data(), n_);
+            counter_.addSubject(state_.groupCodes.data());
+            // Only the codes the loop reads: a fractional count can size the arrays one above
+            // the last stimulus read (3.5 sizes for 4, reads 3).
+            std::copy_n(state_.groupCodes.begin(), lastCodes_.size(), lastCodes_.begin());
+            subjectsDone_ = s;
+            observer_.statusChanged(kStatusWriting);
+            writer_.writeSubjectBlock(state_.groupCodes.data(), n_);
+        }
+    }
+
+    void writeCountBlock() {
+        settleArrays();
+        writer_.writeBlock(state_.countMatrix, n_);
+        writer_.flush();
+    }
+
+    // Brings the arrays to where the steps, done one subject at a time, leave them after the
+    // last complete subject: its 0/1 matrix, and the counts of every subject read in full.
+    void settleArrays() {
+        counter_.apply();
+        if (subjectsDone_ > 0) {
+            fillSubjectMatrix(state_.subjectMatrix, lastCodes_.data(), lastCodes_.size() - 1);
+        }
+    }
+
+    // Leaves the arrays as after the last complete subject and the output holding the complete
+    // blocks written before the failure and nothing else, and closes both files.
+    RunResult failurePath(std::string description) {
+        settleArrays();
+        // The buffer holds only whole blocks, unless a write failed part way through it: then
+        // nothing more may follow. Whole blocks belong in the file, as if written at once.
+        if (!writer_.failed()) {
+            try {
+                writer_.flush();
+            } catch (const std::exception& flushError) {
+                description += "; then " + std::string(flushError.what());
+            }
+        }
+        RunResult result = fail(observer_, std::move(description));
+        output_.abandon();
+        input_.close();
+        return result;
+    }
+
+    RunState& state_;
+    RunObserver& observer_;
+    const std::int64_t n_; // stimuli per subject
+    InputFile input_;
+    OutputFile output_;
+    MatrixWriter writer_;
+    PairCounter counter_;
+    std::vector<std::int16_t> lastCodes_; // the codes of the last complete subject
+    std::int64_t subjectsDone_ = 0;
+};
 
 } // namespace
 
@@ -97,99 +195,11 @@ std::uint64_t arrayBytesFor(std::int32_t n) {
 RunResult runDissimilarity(RunState& state, RunObserver& observer) {
     try {
         sizeArrays(state);
-    } catch (const RunError& error) {
-        return fail(observer, error.what());
-    }
-
-    // The diagonal value is the constant " 0 " that ends every line of a block.
-    std::optional<InputFile> input;
-    std::optional<OutputFile> output;
-    std::optional<MatrixWriter> writer;
-    std::optional<PairCounter> counter;
-    std::vector<std::int16_t> lastCodes;
-    std::int64_t subjectsDone = 0;
-    // Brings the arrays to where the steps, done one subject at a time, leave them after the
-    // last complete subject: its 0/1 matrix, and the counts of every subject read in full.
-    auto settle = [&] {
-        if (counter) {
-            counter->apply();
-        }
-        if (subjectsDone > 0) {
-            fillSubjectMatrix(state.subjectMatrix, lastCodes.data(), lastCodes.size() - 1);
-        }
-    };
-    try {
-        input.emplace(state.inputFile);
-        output.emplace(state.outputFile, *input);
-        writer.emplace(*output);
-        observer.statusChanged(kStatusProcessing);
-
-        const std::int64_t n = state.numStimuli.loopCount();
-        // Converted even with no stimuli to fill in: a subject count the count matrix cannot
-        // hold fails the run either way, rather than writing a block for each of its subjects.
-        const std::int16_t subjects16 = state.numSubjects.toInt16();
-        if (n >= 1) {
-            for (std::int64_t i = 1; i <= n; ++i) {
-                std::int16_t* row = state.countMatrix.row(static_cast<std::size_t>(i));
-                std::fill(row + 1, row + n + 1, subjects16);
-            }
-        }
-
-        SortDataReader reader(*input);
-        const std::int64_t subjects = state.numSubjects.loopCount();
-        writer->expect(outputBytesAtLeast(subjects, n));
-        const auto stimuli = static_cast<std::size_t>(n);
-        try {
-            counter.emplace(state.countMatrix, stimuli,
-                            static_cast<std::size_t>(std::min<std::int64_t>(subjects, 1 << 20)));
-            lastCodes.assign(stimuli + 1, 0);
-        } catch (const std::bad_alloc&) {
-            throw RunError("there is not enough memory for the run's working buffers");
-        }
-        for (std::int64_t s = 1; s <= subjects; ++s) {
-            reader.readCodes(s, state.groupCodes.data(), n);
-            // The count matrix takes the subject in a batch; the subject's
-            // own matrix is needed by no one until the run ends (its block is written from the
-            // codes), so only the last complete subject's is filled in, by settle().
-            counter->addSubject(state.groupCodes.data());
-            // Only the codes the loop reads: a fractional count can size the arrays one above
-            // the last stimulus read (3.5 sizes for 4, reads 3).
-            std::copy_n(state.groupCodes.begin(), lastCodes.size(), lastCodes.begin());
-            subjectsDone = s;
-            observer.statusChanged(kStatusWriting);
-            writer->writeSubjectBlock(state.groupCodes.data(), n);
-        }
-        settle();
-        writer->writeBlock(state.countMatrix, n);
-        writer->flush();
-
-        input->close();
-        output->close();
-        observer.statusChanged(kStatusDone);
-        return {true, {}};
+        OpenRun run(state, observer);
+        return run.toTheEnd();
     } catch (const std::exception& error) {
-        // Every failure ends here: the run's own (RunError) and anything the library raises
-        // (memory, threads), which would otherwise escape the run's thread.
-        std::string description = dynamic_cast<const RunError*>(&error) != nullptr
-                                      ? error.what()
-                                      : std::string("unexpected error: ") + error.what();
-        settle();
-        // The buffer holds only whole blocks: they belong in the file, as if written at once.
-        if (writer && !writer->failed()) {
-            try {
-                writer->flush();
-            } catch (const std::exception& flushError) {
-                description += "; then " + std::string(flushError.what());
-            }
-        }
-        RunResult result = fail(observer, std::move(description));
-        if (output) {
-            output->abandon();
-        }
-        if (input) {
-            input->close();
-        }
-        return result;
+        // Sizing the arrays or opening the files failed: nothing is open to keep or close.
+        return fail(observer, describe(error));
     }
 }
 

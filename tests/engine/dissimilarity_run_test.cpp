@@ -256,7 +256,7 @@ TEST(Run, MissingFilesFailBeforeProcessing) {
     }
 }
 
-// Whole runs large enough to need many buffers and the writing thread.
+// Whole runs large enough to fill the output buffer many times.
 struct LargeRunCase {
     const char* name;
     std::string tail; // what follows the codes of the complete subjects
@@ -341,7 +341,7 @@ INSTANTIATE_TEST_SUITE_P(
                     LargeRunCase{"codeOutOfRange", "4 32768\r\n", 3, false}),
     testsupport::ByName());
 
-TEST(LargeRuns, AFullDiskWithTheWritingThreadFailsAndIsNeverDone) {
+TEST(LargeRuns, AFullDiskAfterManyBufferFillsFailsAndIsNeverDone) {
     SKIP_WITHOUT_FULL_DISK();
     testsupport::TempDir dir;
     std::string input;

@@ -1,6 +1,6 @@
-// The matrix file's writing: the block format on small examples, and the fast paths (many
-// buffers, blocks made from a subject's codes, the writing thread and its failures) checked
-// against the block's text entry by entry.
+// The matrix file's writing: the block format on small examples, and the fast paths (text across
+// many buffer fills, blocks made from a subject's codes) and write failures checked against the
+// block's text entry by entry.
 
 #include "matrix_writer.h"
 
@@ -72,17 +72,11 @@ dissim::Matrix16 randomMatrix(std::size_t n, Values kind, std::mt19937& random) 
 constexpr std::size_t kSmallBuffers = dissim::MatrixWriter::kMinBufferBytes;
 constexpr std::size_t kDefaultBuffers = dissim::MatrixWriter::kDefaultBufferBytes;
 
-// What a writer with the given buffers leaves in a new file after write(writer) and a flush.
-// Told to expect much, the writer has its writing thread from the start; otherwise it starts
-// one only when the first buffer is full.
-template <typename Write>
-std::string written(std::size_t bufferBytes, Write write, bool expectMuch = false) {
+// What a writer with the given buffer leaves in a new file after write(writer) and a flush.
+template <typename Write> std::string written(std::size_t bufferBytes, Write write) {
     testsupport::ScratchOutput out;
     {
         dissim::MatrixWriter writer(out.output, bufferBytes);
-        if (expectMuch) {
-            writer.expect(std::uint64_t{1} << 40);
-        }
         write(writer);
         writer.flush();
     }
@@ -218,17 +212,12 @@ TEST_P(SubjectBlocks, FromCodesMatchTheMatrixBlocks) {
         expected +=
             referenceBlock(subjectMatrixOf(subjects.back()), static_cast<std::int64_t>(c.n));
     }
-    for (const bool expectMuch : {false, true}) {
-        const std::string text = written(
-            c.bufferBytes,
-            [&](dissim::MatrixWriter& writer) {
-                for (const auto& codes : subjects) {
-                    writer.writeSubjectBlock(codes.data(), static_cast<std::int64_t>(c.n));
-                }
-            },
-            expectMuch);
-        EXPECT_EQ(text, expected) << (expectMuch ? "thread from the start" : "thread when full");
-    }
+    const std::string text = written(c.bufferBytes, [&](dissim::MatrixWriter& writer) {
+        for (const auto& codes : subjects) {
+            writer.writeSubjectBlock(codes.data(), static_cast<std::int64_t>(c.n));
+        }
+    });
+    EXPECT_EQ(text, expected);
 }
 
 // Rows are cut from one row per group up to 64 groups and a quarter of the stimuli, and
@@ -249,9 +238,9 @@ INSTANTIATE_TEST_SUITE_P(
                     SubjectCase{"lowestCodes", 500, 3, -32768, kDefaultBuffers}),
     testsupport::ByName());
 
-// A write error is raised on the caller's thread, whether the writing thread had started or
-// everything was still in the first buffer.
-TEST(MatrixWriterThread, AWriteErrorReachesTheCallerAndMarksTheWriterFailed) {
+// A write error is raised to the caller and marks the writer failed, whether the buffer had
+// filled and gone to the file before or everything was still in it at the flush.
+TEST(MatrixWriter, AWriteErrorReachesTheCallerAndMarksTheWriterFailed) {
     SKIP_WITHOUT_FULL_DISK();
     for (const std::size_t n : {5, 2000}) {
         testsupport::ScratchOutput out(testsupport::kFullDisk);

@@ -1,0 +1,170 @@
+#include "bench_programs.h"
+
+#include "bench_memory.h"
+#include "reference_run.h"
+
+#include "dissimilarity_run.h"
+#include "run_state.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+namespace bench {
+namespace {
+
+class QuietObserver : public dissim::RunObserver {
+public:
+    void statusChanged(std::string_view) override {}
+    void runFailing(std::string_view description) override {
+        std::fprintf(stderr, "dissim_bench: the run failed: %.*s\n",
+                     static_cast<int>(description.size()), description.data());
+    }
+};
+
+bool runEngine(const Study& study, const std::string& input, const std::string& output) {
+    dissim::RunState state;
+    state.numSubjects = dissim::CountValue(std::to_string(study.subjects));
+    state.numStimuli = dissim::CountValue(std::to_string(study.stimuli));
+    state.inputFile = input;
+    state.outputFile = output;
+    QuietObserver observer;
+    return dissim::runDissimilarity(state, observer).done;
+}
+
+std::size_t chunkBytes(Program program) {
+    switch (program) {
+    case Program::Write64KiB:
+        return std::size_t{64} << 10;
+    case Program::Write1MiB:
+        return std::size_t{1} << 20;
+    default:
+        return std::size_t{2} << 20;
+    }
+}
+
+// The floor: bytes to a new file from a ready buffer in chunks of one size.
+bool writeFloor(const std::string& output, std::uint64_t bytes, const std::vector<char>& chunk) {
+    const int fd = ::open(output.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        std::fprintf(stderr, "dissim_bench: cannot create %s: %s\n", output.c_str(),
+                     std::strerror(errno));
+        return false;
+    }
+    for (std::uint64_t left = bytes; left > 0;) {
+        const auto part = static_cast<std::size_t>(std::min<std::uint64_t>(left, chunk.size()));
+        const ssize_t put = ::write(fd, chunk.data(), part);
+        if (put < 0 && errno == EINTR) {
+            continue;
+        }
+        if (put <= 0) {
+            std::fprintf(stderr, "dissim_bench: writing %s failed: %s\n", output.c_str(),
+                         std::strerror(errno));
+            ::close(fd);
+            return false;
+        }
+        left -= static_cast<std::uint64_t>(put);
+    }
+    return ::close(fd) == 0;
+}
+
+// The child's side: everything the program needs is made before the clock starts.
+Sample measure(Program program, const Study& study, const std::string& input,
+               const std::string& output, std::uint64_t bytes) {
+    std::vector<char> chunk;
+    if (isFloor(program)) {
+        chunk.resize(chunkBytes(program));
+        for (std::size_t i = 0; i < chunk.size(); ++i) {
+            chunk[i] = " 1 "[i % 3];
+        }
+    }
+    resetPeakResident();
+    const std::uint64_t before = residentBytes();
+    const auto start = std::chrono::steady_clock::now();
+    Sample sample;
+    switch (program) {
+    case Program::Engine:
+        sample.done = runEngine(study, input, output);
+        break;
+    case Program::Reference:
+        sample.done = referenceRun(input, output, study.subjects, study.stimuli);
+        break;
+    default:
+        sample.done = writeFloor(output, bytes, chunk);
+        break;
+    }
+    sample.seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const std::uint64_t peak = peakResidentBytes();
+    sample.peakRiseBytes = peak > before ? peak - before : 0;
+    struct stat st {};
+    if (::stat(output.c_str(), &st) == 0) {
+        sample.bytes = static_cast<std::uint64_t>(st.st_size);
+    }
+    return sample;
+}
+
+} // namespace
+
+const char* programName(Program program) {
+    switch (program) {
+    case Program::Engine:
+        return "engine";
+    case Program::Reference:
+        return "reference";
+    case Program::Write64KiB:
+        return "write 64 KiB";
+    case Program::Write1MiB:
+        return "write 1 MiB";
+    case Program::Write2MiB:
+        return "write 2 MiB";
+    }
+    return "?";
+}
+
+bool isFloor(Program program) {
+    return program != Program::Engine && program != Program::Reference;
+}
+
+Sample runProgram(Program program, const Study& study, const std::string& input,
+                  const std::string& output, std::uint64_t bytes) {
+    int fds[2];
+    if (::pipe(fds) != 0) {
+        std::perror("dissim_bench: pipe");
+        std::exit(1);
+    }
+    std::fflush(nullptr);
+    const pid_t child = ::fork();
+    if (child < 0) {
+        std::perror("dissim_bench: fork");
+        std::exit(1);
+    }
+    if (child == 0) {
+        ::close(fds[0]);
+        const Sample sample = measure(program, study, input, output, bytes);
+        const bool sent = ::write(fds[1], &sample, sizeof sample) == sizeof sample;
+        ::_exit(sent ? 0 : 1);
+    }
+    ::close(fds[1]);
+    Sample sample;
+    const bool got = ::read(fds[0], &sample, sizeof sample) == sizeof sample;
+    ::close(fds[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    if (!got || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        std::fprintf(stderr, "dissim_bench: the %s process ended abnormally\n",
+                     programName(program));
+        std::exit(1);
+    }
+    return sample;
+}
+
+} // namespace bench
