@@ -25,6 +25,11 @@ int descriptor(NativeFile file) {
     return static_cast<int>(file);
 }
 
+// One file, however its paths were spelled or linked: the same device and inode.
+bool sameIdentity(const struct stat& a, const struct stat& b) {
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
 // Opens path without waiting for the other end of a named pipe: a pipe with no process at its
 // other end would otherwise hold the open, and the window with it, for ever. Such an input
 // then reads as empty and such an output fails to open. Once open, the descriptor waits as
@@ -122,14 +127,14 @@ bool isSameFile(NativeFile first, NativeFile second) {
     if (::fstat(descriptor(first), &a) != 0 || ::fstat(descriptor(second), &b) != 0) {
         return true;
     }
-    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+    return sameIdentity(a, b);
 }
 
 bool namesFile(const std::string& path, NativeFile file) {
     struct stat named {};
     struct stat open {};
     return ::stat(path.c_str(), &named) == 0 && ::fstat(descriptor(file), &open) == 0 &&
-           named.st_dev == open.st_dev && named.st_ino == open.st_ino;
+           sameIdentity(named, open);
 }
 
 Status read(NativeFile file, char* buffer, std::size_t size, std::size_t& got) {

@@ -5,6 +5,7 @@
 
 #include "dissimilarity_run.h"
 #include "files.h"
+#include "recording_observer.h"
 #include "run_error.h"
 #include "run_settings.h"
 #include "temp_dir.h"
@@ -21,7 +22,6 @@
 
 #include <string>
 #include <thread>
-#include <vector>
 
 namespace {
 
@@ -147,18 +147,15 @@ TEST_F(BrokenPipe, SignalPendingBeforeTheWriteStaysPending) {
 }
 
 // The reader leaves as soon as the run says it is processing, with the output already open.
-class ReaderLeavesWhenProcessing : public dissim::RunObserver {
+class ReaderLeavesWhenProcessing : public testsupport::RecordingObserver {
 public:
     explicit ReaderLeavesWhenProcessing(PipeWithReader& pipe) : pipe_(pipe) {}
     void statusChanged(std::string_view text) override {
-        statuses.emplace_back(text);
+        RecordingObserver::statusChanged(text);
         if (text == dissim::kStatusProcessing) {
             pipe_.leave();
         }
     }
-    void runFailing(std::string_view description) override { failures.emplace_back(description); }
-    std::vector<std::string> statuses;
-    std::vector<std::string> failures;
 
 private:
     PipeWithReader& pipe_;
@@ -167,7 +164,7 @@ private:
 struct RunCase {
     const char* name;
     int subjects;
-    int stimuli; // enough output for the matrix writer's own thread to do the writing
+    int stimuli; // with enough output, the writer's buffer fills while subjects are read
 };
 
 class BrokenPipeRun : public PipeSignalDefault, public testing::WithParamInterface<RunCase> {};
@@ -202,7 +199,7 @@ TEST_P(BrokenPipeRun, EndsOnTheFailurePath) {
 
 INSTANTIATE_TEST_SUITE_P(RunFaults, BrokenPipeRun,
                          testing::Values(RunCase{"WrittenAtTheEnd", 2, 3},
-                                         RunCase{"WrittenByTheWritingThread", 4, 400}),
+                                         RunCase{"WrittenWhileSubjectsAreRead", 4, 400}),
                          testsupport::ByName());
 
 } // namespace

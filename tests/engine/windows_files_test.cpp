@@ -19,7 +19,6 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -38,20 +37,7 @@ using testsupport::writeFile;
 
 // A path as the run state holds it: UTF-8.
 std::string utf8(const fs::path& path) {
-    const std::u8string text = path.u8string();
-    return std::string(text.begin(), text.end());
-}
-
-// Reads and writes by std::filesystem::path, which reaches every name (not only the ANSI ones).
-std::string readPath(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void writePath(const fs::path& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    ASSERT_TRUE(out.good()) << utf8(path);
+    return testsupport::shown(path);
 }
 
 // Everything an input file holds, read through the engine.
@@ -253,13 +239,13 @@ TEST(WindowsFiles, NamesBeyondTheAnsiCodePage) {
     fs::create_directory(folder);
     const fs::path input = folder / fs::path(u8"σύνολο ø.txt");
     const fs::path output = folder / fs::path(u8"行列 ñ.txt");
-    writePath(input, kSortData);
+    writeFile(input, kSortData);
 
     dissim::RunState state = testsupport::runSettings("2", "3", utf8(input), utf8(output));
     const Outcome outcome = run(state);
     ASSERT_TRUE(outcome.done) << outcome.description;
-    EXPECT_EQ(readPath(output), kMatricesOfBoth);
-    EXPECT_EQ(readPath(input), kSortData);
+    EXPECT_EQ(readFile(output), kMatricesOfBoth);
+    EXPECT_EQ(readFile(input), kSortData);
 
     // The failure text gives the name as it was chosen.
     state.inputFile = utf8(folder / fs::path(u8"ſehlt.txt"));
@@ -278,21 +264,21 @@ TEST(WindowsFiles, PathsLongerThanTheClassicLimit) {
     // \\?\ here too, so that the test's own calls reach the folder.
     const fs::path folder = fs::path(L"\\\\?\\" + fs::path(plain).wstring());
     fs::create_directories(folder);
-    writePath(folder / "in.txt", kSortData);
+    writeFile(folder / "in.txt", kSortData);
     ASSERT_GT(plain.size(), 300u);
 
     dissim::RunState state =
         testsupport::runSettings("2", "3", plain + "\\in.txt", withSlashes(plain) + "/out.txt");
     const Outcome outcome = run(state);
     ASSERT_TRUE(outcome.done) << outcome.description;
-    EXPECT_EQ(readPath(folder / "out.txt"), kMatricesOfBoth);
+    EXPECT_EQ(readFile(folder / "out.txt"), kMatricesOfBoth);
 
     // The same file by another spelling is still found out.
     state.outputFile = plain + "\\.\\in.txt";
     const Outcome same = run(state);
     EXPECT_FALSE(same.done);
     EXPECT_NE(same.description.find("is the input file"), std::string::npos) << same.description;
-    EXPECT_EQ(readPath(folder / "in.txt"), kSortData);
+    EXPECT_EQ(readFile(folder / "in.txt"), kSortData);
 }
 
 // ---------------------------------------------------------------------------------------------

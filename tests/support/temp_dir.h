@@ -50,18 +50,26 @@ private:
     std::filesystem::path path_;
 };
 
-inline void writeFile(const std::string& path, std::string_view bytes) {
+// A path for a message, whatever letters its name has.
+inline std::string shown(const std::filesystem::path& path) {
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
+// By std::filesystem::path, so that a name beyond the system's narrow code page (Windows)
+// reaches the file too.
+inline void writeFile(const std::filesystem::path& path, std::string_view bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     if (!out) {
-        throw std::runtime_error("cannot write " + path);
+        throw std::runtime_error("cannot write " + shown(path));
     }
 }
 
-inline std::string readFile(const std::string& path) {
+inline std::string readFile(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) {
-        throw std::runtime_error("cannot read " + path);
+        throw std::runtime_error("cannot read " + shown(path));
     }
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
