@@ -126,7 +126,7 @@ void MatrixWriter::writeSubjectBlock(const std::int16_t* codes, std::int64_t n) 
             char* const out = next();
             std::memcpy(out, subjectRows_.lineOf(r), length);
             std::memcpy(out + length, kLineEnd.data(), kLineEnd.size());
-            used_ += length + kLineEnd.size();
+            take(out + length + kLineEnd.size());
         } else {
             append(subjectRows_.lineOf(r), length);
             append(kLineEnd.data(), kLineEnd.size());

@@ -26,7 +26,7 @@ public:
     // Half a megabyte: writes of this size, one after another, the system takes about as fast
     // as any larger ones, without looking for large free blocks of its memory to hold them,
     // which on a machine that has been idle costs more than the writing (1 MiB writes took the
-    // large study three times as long there).
+    // large study's bytes three to four times as long there).
     static constexpr std::size_t kDefaultBufferBytes = std::size_t{512} << 10;
     // Smaller buffers are raised to this.
     static constexpr std::size_t kMinBufferBytes = 64 * 1024;
