@@ -17,11 +17,17 @@ class OutputFile;
 // entry is written print-style: its sign position (a space, or "-"), its digits, one space.
 // A block always has at least its first line.
 //
-// Text is formatted into one buffer, which is handed to the file whenever the next piece does
-// not fit, and by flush(). A failure to write is raised as RunError from the call that wrote.
+// Text is formatted into one buffer, which is written whole each time it is full: every write
+// but the last one of a run is exactly one buffer long and starts at a multiple of it in the
+// file. Text that runs past the end of the full buffer starts it again. A failure to write is
+// raised as RunError from the call that wrote.
 class MatrixWriter {
 public:
-    static constexpr std::size_t kDefaultBufferBytes = std::size_t{1} << 20;
+    // Half a megabyte: writes of this size, one after another, the system takes about as fast
+    // as any larger ones, without looking for large free blocks of its memory to hold them,
+    // which on a machine that has been idle costs more than the writing (1 MiB writes took the
+    // large study's bytes three to four times as long there).
+    static constexpr std::size_t kDefaultBufferBytes = std::size_t{512} << 10;
     // Smaller buffers are raised to this.
     static constexpr std::size_t kMinBufferBytes = 64 * 1024;
 
@@ -46,20 +52,28 @@ public:
     bool failed() const { return failed_; }
 
 private:
-    // Room for bytes more characters (plus kTextSlackBytes) in the buffer, after handing what
-    // it holds to the file when it has too little.
-    char* reserve(std::size_t bytes);
-    // Appends text, handing the buffer to the file as often as it fills.
+    // The most text formatted in one piece: a piece may run this many bytes (and
+    // kTextSlackBytes more) past the end of the buffer.
+    static constexpr std::size_t kMaxPieceBytes = 64 * 1024;
+
+    // Where the next piece of text goes; a piece of at most kMaxPieceBytes bytes has room there.
+    char* next() { return buffer_.get() + used_; }
+    // Takes the text up to end, which a piece has written from next() on, and writes the buffer
+    // if it is full.
+    void take(const char* end);
+    // Appends text, writing the buffer as often as it fills.
     void append(const char* text, std::size_t length);
+    // Writes the full buffer and starts it again with what ran past its end.
+    void writeFullBuffer();
     // Appends a block for n stimuli whose row r, columns first to first + count - 1, putEntries
-    // formats (at most maxEntryBytes an entry).
-    template <typename PutEntries>
-    void appendBlock(std::int64_t n, std::size_t maxEntryBytes, PutEntries putEntries);
+    // formats (at most kMaxEntryBytes an entry).
+    template <typename PutEntries> void appendBlock(std::int64_t n, PutEntries putEntries);
 
     OutputFile& file_;
     const std::size_t bufferBytes_;
-    std::unique_ptr<char[]> buffer_; // bufferBytes_ and kTextSlackBytes beyond
-    std::size_t used_ = 0;
+    // bufferBytes_, then kMaxPieceBytes and kTextSlackBytes beyond for the piece that fills it.
+    std::unique_ptr<char[]> buffer_;
+    std::size_t used_ = 0; // below bufferBytes_ between pieces
     bool failed_ = false;
     SubjectRows subjectRows_;
 };

@@ -238,6 +238,27 @@ INSTANTIATE_TEST_SUITE_P(
                     SubjectCase{"lowestCodes", 500, 3, -32768, kDefaultBuffers}),
     testsupport::ByName());
 
+// Every write but the last is one whole buffer, so the file grows in whole buffers until the
+// flush: the text is cut wherever a buffer ends, inside rows and entries.
+TEST(MatrixWriter, TheFileGrowsInWholeBuffersUntilTheFlush) {
+    testsupport::ScratchOutput out;
+    std::mt19937 random(5);
+    std::string expected;
+    dissim::MatrixWriter writer(out.output, kSmallBuffers);
+    for (int s = 0; s < 5; ++s) {
+        const Codes codes = randomCodes(200, 3, 1, random);
+        writer.writeSubjectBlock(codes.data(), 200);
+        expected += referenceBlock(subjectMatrixOf(codes), 200);
+    }
+    const dissim::Matrix16 counts = randomMatrix(200, Values::Counts, random);
+    writer.writeBlock(counts, 200);
+    expected += referenceBlock(counts, 200);
+    ASSERT_GT(expected.size(), 4 * kSmallBuffers);
+    EXPECT_EQ(out.contents(), expected.substr(0, expected.size() / kSmallBuffers * kSmallBuffers));
+    writer.flush();
+    EXPECT_EQ(out.contents(), expected);
+}
+
 // A write error is raised to the caller and marks the writer failed, whether the buffer had
 // filled and gone to the file before or everything was still in it at the flush.
 TEST(MatrixWriter, AWriteErrorReachesTheCallerAndMarksTheWriterFailed) {
