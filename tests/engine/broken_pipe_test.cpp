@@ -27,10 +27,12 @@ namespace {
 
 using testsupport::TempDir;
 
-// A named pipe in a fresh folder, with a reader open on it until leave() is called.
+// A named pipe in a fresh folder beside an empty input file (in.txt), with a reader open on the
+// pipe until leave() is called.
 class PipeWithReader {
 public:
     PipeWithReader() : path(dir.file("out.fifo")) {
+        testsupport::writeFile(dir.file("in.txt"), "");
         if (::mkfifo(path.c_str(), 0600) != 0) {
             throw std::runtime_error("cannot make a named pipe");
         }
@@ -98,36 +100,35 @@ std::string writeAfterReaderLeft(PipeWithReader& pipe, const std::string& data) 
 
 using BrokenPipe = PipeSignalDefault;
 
-TEST_F(BrokenPipe, WriteFailsOnTheCallingThread) {
-    for (const std::size_t bytes : {std::size_t{1}, std::size_t{1} << 20}) {
+TEST_F(BrokenPipe, WriteFailsOnWhicheverThreadWrites) {
+    struct Write {
+        std::size_t bytes;
+        bool otherThread;
+    };
+    for (const Write w : {Write{1, false}, Write{std::size_t{1} << 20, false}, Write{6, true}}) {
         PipeWithReader pipe;
-        testsupport::writeFile(pipe.dir.file("in.txt"), "");
-        EXPECT_EQ(writeAfterReaderLeft(pipe, std::string(bytes, 'x')), brokenPipeText(pipe.path))
-            << bytes << " bytes";
-        EXPECT_FALSE(pipeSignalBlocked());
-        EXPECT_FALSE(pipeSignalPending());
+        std::string failure;
+        bool blockedAfter = true;
+        const auto write = [&] {
+            failure = writeAfterReaderLeft(pipe, std::string(w.bytes, 'x'));
+            blockedAfter = pipeSignalBlocked();
+        };
+        if (w.otherThread) {
+            std::thread(write).join();
+        } else {
+            write();
+        }
+        const std::string where =
+            std::to_string(w.bytes) + " bytes, other thread " + (w.otherThread ? "yes" : "no");
+        EXPECT_EQ(failure, brokenPipeText(pipe.path)) << where;
+        EXPECT_FALSE(blockedAfter) << where;
+        EXPECT_FALSE(pipeSignalPending()) << where;
     }
-}
-
-TEST_F(BrokenPipe, WriteFailsOnAnotherThread) {
-    PipeWithReader pipe;
-    testsupport::writeFile(pipe.dir.file("in.txt"), "");
-    std::string failure;
-    bool blockedAfter = true;
-    std::thread writer([&] {
-        failure = writeAfterReaderLeft(pipe, "  0 \r\n");
-        blockedAfter = pipeSignalBlocked();
-    });
-    writer.join();
-    EXPECT_EQ(failure, brokenPipeText(pipe.path));
-    EXPECT_FALSE(blockedAfter);
-    EXPECT_FALSE(pipeSignalPending());
 }
 
 // A SIGPIPE that was already waiting for the thread is not the write's to take.
 TEST_F(BrokenPipe, SignalPendingBeforeTheWriteStaysPending) {
     PipeWithReader pipe;
-    testsupport::writeFile(pipe.dir.file("in.txt"), "");
     sigset_t pipeSignal;
     sigemptyset(&pipeSignal);
     sigaddset(&pipeSignal, SIGPIPE);
