@@ -17,12 +17,12 @@ namespace testsupport {
 // Answers prompts from a list; a null QString stands for Cancel, as does running out.
 class ScriptedPrompt : public dissim::ui::TextPrompt {
 public:
-    QString ask(const QString& message, const QString& title) override {
-        asked.push_back({message, title});
+    std::string ask(const std::string& message, const std::string& title) override {
+        asked.push_back({QString::fromStdString(message), QString::fromStdString(title)});
         if (answers.isEmpty()) {
-            return QString();
+            return {};
         }
-        return answers.takeFirst();
+        return answers.takeFirst().toStdString();
     }
     QStringList answers;
     std::vector<std::pair<QString, QString>> asked; // message, title
@@ -43,7 +43,7 @@ public:
     void cancel() { answers.push_back({Answer::Cancel, {}}); }
     void fail() { answers.push_back({Answer::Fail, {}}); }
 
-    std::optional<QString> show(const dissim::ui::FileDialogRequest& request) override {
+    std::optional<std::string> show(const dissim::ui::FileDialogRequest& request) override {
         requests.push_back(request);
         if (answers.empty()) {
             return std::nullopt;
@@ -56,7 +56,7 @@ public:
         if (answer == Answer::Cancel) {
             return std::nullopt;
         }
-        return path;
+        return path.toStdString();
     }
 
     std::deque<std::pair<Answer, QString>> answers;

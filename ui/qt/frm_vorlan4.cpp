@@ -1,9 +1,7 @@
 #include "frm_vorlan4.h"
 
-#include "file_selection_handlers.h"
 #include "input_blocker.h"
-#include "platform.h"
-#include "run_setup_handler.h"
+#include "qt_platform.h"
 #include "window_label.h"
 #include "wrapping_push_button.h"
 
@@ -46,7 +44,7 @@ void installAccessibleWindowParts() {
 
 frmVorlan4::frmVorlan4(TextPrompt& prompt, Beeper& beeper, FileDialogBackend& fileDialog,
                        QWidget* parent)
-    : QWidget(parent), prompt_(prompt), beeper_(beeper), CommonDialog1(fileDialog), run_(state_) {
+    : QWidget(parent) {
     installAccessibleWindowParts();
     setObjectName(QStringLiteral("frmVorlan4"));
     setWindowTitle(QStringLiteral("Dissimilarity Matix Computation"));
@@ -88,29 +86,27 @@ frmVorlan4::frmVorlan4(TextPrompt& prompt, Beeper& beeper, FileDialogBackend& fi
     detailKey->setContext(Qt::WindowShortcut);
     connect(detailKey, &QShortcut::activated, this, &frmVorlan4::showFailureDetail);
 
-    connect(cmdSubsStim, &QPushButton::clicked, this, [this] {
-        runSetup(state_, {*lblSubsStim, *lblIfileInfo, *lblOfileInfo, *lblStatus}, prompt_,
-                 beeper_);
-    });
-    connect(cmdDataIn, &QPushButton::clicked, this,
-            [this] { selectInputFile(state_, *lblIfileInfo, CommonDialog1, beeper_); });
-    connect(cmdDataOut, &QPushButton::clicked, this,
-            [this] { selectOutputFile(state_, *lblOfileInfo, CommonDialog1, beeper_); });
-    connect(cmdSubmit, &QPushButton::clicked, this, &frmVorlan4::submit);
-    // "E&xit" ends the program at once; nothing is asked, written or saved. Closing the only
-    // window ends the application's event loop.
-    connect(cmdExit, &QPushButton::clicked, this, &QWidget::close);
+    for (auto [i, label] :
+         {std::pair{0, lblSubsStim}, {1, lblIfileInfo}, {2, lblOfileInfo}, {3, lblStatus}}) {
+        labels_[i] = std::make_unique<WorkflowLabel>(*label);
+    }
+    workflow_ = std::make_unique<Workflow>(
+        WindowLabels{*labels_[0], *labels_[1], *labels_[2], *labels_[3]},
+        WorkflowPlatform{prompt, beeper, fileDialog, qtDecimalSeparator()},
+        static_cast<RunView&>(*this), static_cast<WindowWaker&>(*this));
 
-    connect(&run_, &BackgroundRun::statusChanged, lblStatus, &WindowLabel::setText);
-    // The run is failing: five beeps, before the failure text is shown.
-    connect(&run_, &BackgroundRun::runFailing, this, [this] { beepTimes(beeper_, 5); });
-    connect(&run_, &BackgroundRun::ended, this, &frmVorlan4::onRunEnded);
+    connect(cmdSubsStim, &QPushButton::clicked, this, [this] { workflow_->cmdSubsStimClick(); });
+    connect(cmdDataIn, &QPushButton::clicked, this, [this] { workflow_->cmdDataInClick(); });
+    connect(cmdDataOut, &QPushButton::clicked, this, [this] { workflow_->cmdDataOutClick(); });
+    connect(cmdSubmit, &QPushButton::clicked, this, [this] { workflow_->cmdSubmitClick(); });
+    connect(cmdExit, &QPushButton::clicked, this, [this] { workflow_->cmdExitClick(); });
 }
 
 frmVorlan4::~frmVorlan4() {
     // A run still going when the window goes (the program is being torn down) must not leave
-    // the wait cursor behind.
+    // the wait cursor behind. The workflow waits for the run to end.
     setBusy(false);
+    workflow_.reset();
 }
 
 WrappingPushButton* frmVorlan4::makeButton(const char* name, const QString& caption, int left,
@@ -140,22 +136,15 @@ WindowLabel* frmVorlan4::makeLabel(const char* name, const QString& text,
     return label;
 }
 
-void frmVorlan4::submit() {
-    lblStatus->setDetail(QString());
-    setBusy(true);
-    run_.start();
+void frmVorlan4::wake() {
+    // Queued to the window's thread; dropped should the window be gone by then.
+    QMetaObject::invokeMethod(
+        this, [this] { workflow_->deliverRunReports(); }, Qt::QueuedConnection);
 }
 
-void frmVorlan4::onRunEnded(bool done, const QString& description) {
-    // After a failure the status label's detail tells what failed and where.
-    lblStatus->setDetail(done ? QString() : description);
-    setBusy(false);
+void frmVorlan4::runEnded(bool done) {
     lblStatus->announce();
-    emit runEnded(done);
-    if (closeWhenRunEnds_) {
-        closeWhenRunEnds_ = false;
-        close();
-    }
+    emit runFinished(done);
 }
 
 void frmVorlan4::setBusy(bool busy) {
@@ -184,12 +173,11 @@ void frmVorlan4::showFailureDetail() {
 }
 
 void frmVorlan4::closeEvent(QCloseEvent* event) {
-    if (run_.isRunning()) {
-        closeWhenRunEnds_ = true;
+    if (workflow_->closeRequested()) {
+        event->accept();
+    } else {
         event->ignore();
-        return;
     }
-    event->accept();
 }
 
 } // namespace dissim::ui
