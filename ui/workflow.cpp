@@ -26,6 +26,21 @@ void Workflow::cmdSubmitClick() {
     submission_.submit();
 }
 
+void Workflow::click(layout::ButtonId button) {
+    switch (button) {
+    case layout::cmdSubsStim:
+        return cmdSubsStimClick();
+    case layout::cmdDataIn:
+        return cmdDataInClick();
+    case layout::cmdDataOut:
+        return cmdDataOutClick();
+    case layout::cmdSubmit:
+        return cmdSubmitClick();
+    case layout::cmdExit:
+        return cmdExitClick();
+    }
+}
+
 // Ends the program at once: nothing is asked, written or saved.
 void Workflow::cmdExitClick() {
     if (closeRequested()) {

@@ -5,6 +5,7 @@
 #include "run_state.h"
 #include "run_submission.h"
 #include "status_handoff.h"
+#include "window_layout.h"
 
 namespace dissim::ui {
 
@@ -18,7 +19,7 @@ struct WorkflowPlatform {
 };
 
 // What the window's five buttons and its close do, once for every toolkit: each window builds
-// its controls, forwards each button's click to the method of the same name and its close to
+// its controls (window_layout.h), forwards each button's click to click() and its close to
 // closeRequested(), and calls deliverRunReports() on its own thread when the waker asks it to.
 // The workflow owns the one run state and the shared file dialog for the life of the window.
 class Workflow {
@@ -31,6 +32,8 @@ public:
     void cmdDataOutClick();  // "3. Select Output File"
     void cmdSubmitClick();   // "4. Submit"
     void cmdExitClick();     // "E&xit"
+    // The click of the button with this id (window_layout.h), by the methods above.
+    void click(layout::ButtonId button);
 
     // The window is asked to close by the window system: true when it may close now. During a
     // run false; the window is then closed as soon as the run has ended.

@@ -14,9 +14,8 @@
 namespace dissim::ui {
 namespace {
 
-// The layout is laid down in twips, 15 to the pixel at 96 dots per inch.
 constexpr int px(int twips) {
-    return twips / 15;
+    return layout::pixels(twips);
 }
 
 // What assistive technology is given for the window's own classes: the window as a frame
@@ -46,39 +45,29 @@ frmVorlan4::frmVorlan4(TextPrompt& prompt, Beeper& beeper, FileDialogBackend& fi
                        QWidget* parent)
     : QWidget(parent) {
     installAccessibleWindowParts();
-    setObjectName(QStringLiteral("frmVorlan4"));
-    setWindowTitle(QStringLiteral("Dissimilarity Matix Computation"));
-    setFixedSize(px(7110), px(6360));
+    setObjectName(QLatin1String(layout::kWindowName));
+    setWindowTitle(QLatin1String(layout::kWindowTitle));
+    setFixedSize(px(layout::kClientWidth), px(layout::kClientHeight));
 
     QPalette background = palette();
-    background.setColor(QPalette::Window, QColor(192, 255, 255));
+    background.setColor(QPalette::Window, QColor(layout::kBackground.red, layout::kBackground.green,
+                                                 layout::kBackground.blue));
     setPalette(background);
     setAutoFillBackground(true);
 
     // Created in tab order: the first one takes the focus when the window opens.
-    cmdDataIn =
-        makeButton("cmdDataIn", QStringLiteral("2. Select Input File"), 600, 2400, 1575, 735);
-    cmdDataOut =
-        makeButton("cmdDataOut", QStringLiteral("3. Select Output File"), 600, 3600, 1575, 735);
-    cmdSubmit = makeButton("cmdSubmit", QStringLiteral("4. Submit"), 600, 5040, 1575, 735);
-    cmdExit = makeButton("cmdExit", QStringLiteral("E&xit"), 3120, 5280, 1095, 495);
-    cmdSubsStim = makeButton("cmdSubsStim", QStringLiteral("1. Start Here!"), 600, 960, 1575, 735);
-    setTabOrder(cmdDataIn, cmdDataOut);
-    setTabOrder(cmdDataOut, cmdSubmit);
-    setTabOrder(cmdSubmit, cmdExit);
-    setTabOrder(cmdExit, cmdSubsStim);
-
+    for (const layout::Button& button : layout::kButtons) {
+        buttons_[button.id] = makeButton(button);
+    }
+    for (std::size_t i = 0; i + 1 < layout::kButtons.size(); ++i) {
+        setTabOrder(buttons_[layout::kButtons[i].id], buttons_[layout::kButtons[i + 1].id]);
+    }
     // Each label is named for what it shows and tied to the button whose result it shows.
-    lblSubsStim = makeLabel("lblSubsStim", QStringLiteral("# of Subjects and Stimuli not Defined"),
-                            QStringLiteral("Subjects and stimuli"), *cmdSubsStim, 3720, 840);
-    lblIfileInfo = makeLabel("lblIfileInfo", QStringLiteral("Input File Undefined"),
-                             QStringLiteral("Input file"), *cmdDataIn, 3720, 2280);
-    lblOfileInfo = makeLabel("lblOfileInfo", QStringLiteral("Output File Undefined"),
-                             QStringLiteral("Output file"), *cmdDataOut, 3720, 3240);
-    lblStatus = makeLabel("lblStatus", QStringLiteral("Waiting for data..."),
-                          QStringLiteral("Status"), *cmdSubmit, 3720, 4200);
-
-    cmdDataIn->setFocus();
+    for (const layout::Label& label : layout::kLabels) {
+        labels_[label.id] = makeLabel(label);
+        workflowLabels_[label.id] = std::make_unique<WorkflowLabel>(*labels_[label.id]);
+    }
+    buttons_[layout::kButtons.front().id]->setFocus();
 
     inputBlocker_ = new InputBlocker(*this);
 
@@ -86,20 +75,15 @@ frmVorlan4::frmVorlan4(TextPrompt& prompt, Beeper& beeper, FileDialogBackend& fi
     detailKey->setContext(Qt::WindowShortcut);
     connect(detailKey, &QShortcut::activated, this, &frmVorlan4::showFailureDetail);
 
-    for (auto [i, label] :
-         {std::pair{0, lblSubsStim}, {1, lblIfileInfo}, {2, lblOfileInfo}, {3, lblStatus}}) {
-        labels_[i] = std::make_unique<WorkflowLabel>(*label);
-    }
     workflow_ = std::make_unique<Workflow>(
-        WindowLabels{*labels_[0], *labels_[1], *labels_[2], *labels_[3]},
+        WindowLabels{*workflowLabels_[layout::lblSubsStim], *workflowLabels_[layout::lblIfileInfo],
+                     *workflowLabels_[layout::lblOfileInfo], *workflowLabels_[layout::lblStatus]},
         WorkflowPlatform{prompt, beeper, fileDialog, qtDecimalSeparator()},
         static_cast<RunView&>(*this), static_cast<WindowWaker&>(*this));
-
-    connect(cmdSubsStim, &QPushButton::clicked, this, [this] { workflow_->cmdSubsStimClick(); });
-    connect(cmdDataIn, &QPushButton::clicked, this, [this] { workflow_->cmdDataInClick(); });
-    connect(cmdDataOut, &QPushButton::clicked, this, [this] { workflow_->cmdDataOutClick(); });
-    connect(cmdSubmit, &QPushButton::clicked, this, [this] { workflow_->cmdSubmitClick(); });
-    connect(cmdExit, &QPushButton::clicked, this, [this] { workflow_->cmdExitClick(); });
+    for (const layout::Button& button : layout::kButtons) {
+        connect(buttons_[button.id], &QPushButton::clicked, this,
+                [this, id = button.id] { workflow_->click(id); });
+    }
 }
 
 frmVorlan4::~frmVorlan4() {
@@ -109,31 +93,32 @@ frmVorlan4::~frmVorlan4() {
     workflow_.reset();
 }
 
-WrappingPushButton* frmVorlan4::makeButton(const char* name, const QString& caption, int left,
-                                           int top, int width, int height) {
-    auto* button = new WrappingPushButton(caption, this);
-    button->setObjectName(QLatin1String(name));
-    button->setGeometry(px(left), px(top), px(width), px(height));
-    return button;
+WrappingPushButton* frmVorlan4::makeButton(const layout::Button& button) {
+    auto* pushButton = new WrappingPushButton(QString::fromUtf8(button.caption), this);
+    pushButton->setObjectName(QLatin1String(button.name));
+    const layout::Place& at = button.place;
+    pushButton->setGeometry(px(at.left), px(at.top), px(at.width), px(at.height));
+    return pushButton;
 }
 
-WindowLabel* frmVorlan4::makeLabel(const char* name, const QString& text,
-                                   const QString& accessibleName, QWidget& button, int left,
-                                   int top) {
-    auto* label = new WindowLabel(text, accessibleName, button, this);
-    label->setObjectName(QLatin1String(name));
-    label->setGeometry(px(left), px(top), px(2775), px(735));
+WindowLabel* frmVorlan4::makeLabel(const layout::Label& label) {
+    auto* windowLabel =
+        new WindowLabel(QString::fromUtf8(label.startText), QString::fromUtf8(label.accessibleName),
+                        *buttons_[label.button], this);
+    windowLabel->setObjectName(QLatin1String(label.name));
+    const layout::Place& at = label.place;
+    windowLabel->setGeometry(px(at.left), px(at.top), px(at.width), px(at.height));
     // Paths and counts are shown as they are, never read as markup.
-    label->setTextFormat(Qt::PlainText);
-    label->setWordWrap(true);
-    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    label->setFocusPolicy(Qt::NoFocus);
+    windowLabel->setTextFormat(Qt::PlainText);
+    windowLabel->setWordWrap(true);
+    windowLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    windowLabel->setFocusPolicy(Qt::NoFocus);
     // An opaque box in the colour of the buttons, not text drawn on the window's cyan.
-    QPalette box = label->palette();
+    QPalette box = windowLabel->palette();
     box.setColor(QPalette::Window, box.color(QPalette::Button));
-    label->setPalette(box);
-    label->setAutoFillBackground(true);
-    return label;
+    windowLabel->setPalette(box);
+    windowLabel->setAutoFillBackground(true);
+    return windowLabel;
 }
 
 void frmVorlan4::wake() {
@@ -143,7 +128,7 @@ void frmVorlan4::wake() {
 }
 
 void frmVorlan4::runEnded(bool done) {
-    lblStatus->announce();
+    label(layout::lblStatus).announce();
     emit runFinished(done);
 }
 
@@ -153,7 +138,7 @@ void frmVorlan4::setBusy(bool busy) {
     }
     busy_ = busy;
     inputBlocker_->setActive(busy);
-    lblStatus->setBusy(busy);
+    label(layout::lblStatus).setBusy(busy);
     if (busy) {
         QApplication::setOverrideCursor(Qt::WaitCursor);
     } else {
@@ -163,13 +148,14 @@ void frmVorlan4::setBusy(bool busy) {
 
 void frmVorlan4::showFailureDetail() {
     // The run's failure first; without one, why the last setup was refused.
-    WindowLabel* label = lblStatus->detail().isEmpty() ? lblSubsStim : lblStatus;
-    if (label->detail().isEmpty()) {
+    WindowLabel& status = label(layout::lblStatus);
+    WindowLabel& shown = status.detail().isEmpty() ? label(layout::lblSubsStim) : status;
+    if (shown.detail().isEmpty()) {
         return;
     }
     // Qt centres the text on the point: just below the label's middle.
-    QWhatsThis::showText(label->mapToGlobal(QPoint(label->width() / 2, label->height())),
-                         label->detail(), label);
+    QWhatsThis::showText(shown.mapToGlobal(QPoint(shown.width() / 2, shown.height())),
+                         shown.detail(), &shown);
 }
 
 void frmVorlan4::closeEvent(QCloseEvent* event) {

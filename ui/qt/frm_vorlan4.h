@@ -1,9 +1,11 @@
 #pragma once
 
+#include "window_layout.h"
 #include "workflow.h"
 
 #include <QWidget>
 
+#include <array>
 #include <memory>
 
 namespace dissim::ui {
@@ -14,9 +16,9 @@ class WorkflowLabel;
 class WrappingPushButton;
 
 // The program's one window in Qt Widgets: four numbered buttons that drive the workflow,
-// "E&xit", and four labels on which each step reports. It lays out its controls and hands each
-// button's click and its close to the workflow (workflow.h), which owns the run state and the
-// shared file dialog. The platform pieces come in through the constructor.
+// "E&xit", and four labels on which each step reports, laid out as window_layout.h says. It
+// hands each button's click and its close to the workflow (workflow.h), which owns the run
+// state and the shared file dialog. The platform pieces come in through the constructor.
 //
 // While a run is going the window keeps painting but takes no input, shows the wait cursor
 // and marks the status label busy. Closing it then is put off until the run has ended.
@@ -41,10 +43,9 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    WrappingPushButton* makeButton(const char* name, const QString& caption, int left, int top,
-                                   int width, int height);
-    WindowLabel* makeLabel(const char* name, const QString& text, const QString& accessibleName,
-                           QWidget& button, int left, int top);
+    WrappingPushButton* makeButton(const layout::Button& button);
+    WindowLabel* makeLabel(const layout::Label& label);
+    WindowLabel& label(layout::LabelId id) const { return *labels_[id]; }
     void showFailureDetail();
 
     // RunView
@@ -54,19 +55,11 @@ private:
     // WindowWaker: called on the run's thread.
     void wake() override;
 
+    std::array<WrappingPushButton*, layout::kButtons.size()> buttons_{};
+    std::array<WindowLabel*, layout::kLabels.size()> labels_{};
+    std::array<std::unique_ptr<WorkflowLabel>, layout::kLabels.size()> workflowLabels_;
     InputBlocker* inputBlocker_ = nullptr;
     bool busy_ = false;
-
-    WrappingPushButton* cmdDataIn = nullptr;
-    WrappingPushButton* cmdDataOut = nullptr;
-    WrappingPushButton* cmdSubmit = nullptr;
-    WrappingPushButton* cmdExit = nullptr;
-    WrappingPushButton* cmdSubsStim = nullptr;
-    WindowLabel* lblSubsStim = nullptr;
-    WindowLabel* lblIfileInfo = nullptr;
-    WindowLabel* lblOfileInfo = nullptr;
-    WindowLabel* lblStatus = nullptr;
-    std::unique_ptr<WorkflowLabel> labels_[4];
     std::unique_ptr<Workflow> workflow_;
 };
 
