@@ -4,6 +4,7 @@
 // call is recorded.
 
 #include "platform.h"
+#include "scripted_file_dialog.h"
 
 #include <QStringList>
 
@@ -34,33 +35,11 @@ public:
     int count = 0;
 };
 
-// Confirms a path, cancels, or fails to show, in the order queued; cancels when out.
-class ScriptedFileDialog : public dissim::ui::FileDialogBackend {
+// The scripted file dialog, also taking Qt's paths.
+class ScriptedQtFileDialog : public ScriptedFileDialog {
 public:
-    enum class Answer { Confirm, Cancel, Fail };
-
-    void confirm(const QString& path) { answers.push_back({Answer::Confirm, path}); }
-    void cancel() { answers.push_back({Answer::Cancel, {}}); }
-    void fail() { answers.push_back({Answer::Fail, {}}); }
-
-    std::optional<std::string> show(const dissim::ui::FileDialogRequest& request) override {
-        requests.push_back(request);
-        if (answers.empty()) {
-            return std::nullopt;
-        }
-        const auto [answer, path] = answers.front();
-        answers.pop_front();
-        if (answer == Answer::Fail) {
-            throw std::runtime_error("the file dialog cannot be shown");
-        }
-        if (answer == Answer::Cancel) {
-            return std::nullopt;
-        }
-        return path.toStdString();
-    }
-
-    std::deque<std::pair<Answer, QString>> answers;
-    std::vector<dissim::ui::FileDialogRequest> requests;
+    using ScriptedFileDialog::confirm;
+    void confirm(const QString& path) { ScriptedFileDialog::confirm(path.toStdString()); }
 };
 
 } // namespace testsupport

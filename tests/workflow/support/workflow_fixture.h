@@ -8,6 +8,7 @@
 // loop would.
 
 #include "platform.h"
+#include "scripted_file_dialog.h"
 #include "workflow.h"
 
 #include <gtest/gtest.h>
@@ -86,35 +87,6 @@ public:
 
 private:
     WindowEvents& events_;
-};
-
-// Confirms a path, cancels, or fails to show, in the order queued; cancels when out.
-class ScriptedFileDialog : public dissim::ui::FileDialogBackend {
-public:
-    enum class Answer { Confirm, Cancel, Fail };
-
-    void confirm(const std::string& path) { answers.push_back({Answer::Confirm, path}); }
-    void cancel() { answers.push_back({Answer::Cancel, {}}); }
-    void fail() { answers.push_back({Answer::Fail, {}}); }
-
-    std::optional<std::string> show(const dissim::ui::FileDialogRequest& request) override {
-        requests.push_back(request);
-        if (answers.empty()) {
-            return std::nullopt;
-        }
-        const auto [answer, path] = answers.front();
-        answers.pop_front();
-        if (answer == Answer::Fail) {
-            throw std::runtime_error("the file dialog cannot be shown");
-        }
-        if (answer == Answer::Cancel) {
-            return std::nullopt;
-        }
-        return path;
-    }
-
-    std::deque<std::pair<Answer, std::string>> answers;
-    std::vector<dissim::ui::FileDialogRequest> requests;
 };
 
 class RecordingView : public dissim::ui::RunView {
