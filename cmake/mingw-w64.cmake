@@ -26,3 +26,6 @@ find_program(DISSIM_WINE NAMES wine64 wine)
 if(DISSIM_WINE)
   set(CMAKE_CROSSCOMPILING_EMULATOR ${DISSIM_WINE})
 endif()
+# The end-to-end tests start and end Wine's server themselves.
+find_program(DISSIM_WINESERVER NAMES wineserver64 wineserver PATHS /usr/lib/wine NO_DEFAULT_PATH)
+find_program(DISSIM_WINESERVER NAMES wineserver64 wineserver)

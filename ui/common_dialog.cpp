@@ -1,29 +1,32 @@
 #include "common_dialog.h"
 
-#include <QStringList>
-
 #include <stdexcept>
 
 namespace dissim::ui {
 
-std::vector<FileFilter> parseFilterList(const QString& filterText) {
-    QStringList parts = filterText.split(u'|');
+std::vector<FileFilter> parseFilterList(const std::string& filterText) {
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    for (std::size_t bar; (bar = filterText.find('|', start)) != std::string::npos;
+         start = bar + 1) {
+        parts.push_back(filterText.substr(start, bar - start));
+    }
     // Every part is ended by a bar, so the text after the last bar is no part.
-    if (!parts.isEmpty() && parts.last().isEmpty()) {
-        parts.removeLast();
+    if (start < filterText.size()) {
+        parts.push_back(filterText.substr(start));
     }
     if (parts.size() % 2 != 0) {
-        throw std::invalid_argument("the filter list \"" + filterText.toStdString() +
+        throw std::invalid_argument("the filter list \"" + filterText +
                                     "\" has a description without a pattern");
     }
     std::vector<FileFilter> filters;
-    for (qsizetype i = 0; i < parts.size(); i += 2) {
-        filters.push_back({parts.at(i), parts.at(i + 1)});
+    for (std::size_t i = 0; i < parts.size(); i += 2) {
+        filters.push_back({parts[i], parts[i + 1]});
     }
     return filters;
 }
 
-void CommonDialog::setFilter(const QString& filterText) {
+void CommonDialog::setFilter(const std::string& filterText) {
     filters_ = parseFilterList(filterText);
 }
 

@@ -2,8 +2,7 @@
 
 #include "platform.h"
 
-#include <QString>
-
+#include <string>
 #include <vector>
 
 namespace dissim::ui {
@@ -18,25 +17,25 @@ public:
     // "description|pattern|description|pattern|": pairs of parts, each ended by a bar. The
     // bar at the very end adds no entry. Throws std::invalid_argument when a description has
     // no pattern.
-    void setFilter(const QString& filterText);
+    void setFilter(const std::string& filterText);
     // 1-based: the filter entry selected when the dialog opens. Outside the list, the first.
     void setFilterIndex(int index) { filterIndex_ = index; }
 
     void showOpen() { show(FileDialogRequest::Mode::Open); }
     void showSave() { show(FileDialogRequest::Mode::Save); }
 
-    const QString& fileName() const { return fileName_; }
+    const std::string& fileName() const { return fileName_; }
 
 private:
     void show(FileDialogRequest::Mode mode);
 
     FileDialogBackend& backend_;
-    QString fileName_;
+    std::string fileName_;
     std::vector<FileFilter> filters_;
     int filterIndex_ = 0;
 };
 
 // The entries of a filter list text (see CommonDialog::setFilter).
-std::vector<FileFilter> parseFilterList(const QString& filterText);
+std::vector<FileFilter> parseFilterList(const std::string& filterText);
 
 } // namespace dissim::ui

@@ -1,36 +1,38 @@
 #include "count_answer.h"
 
-#include <QLocale>
-
 #include <cmath>
+#include <string_view>
 
 namespace dissim::ui {
+namespace {
 
-char localeDecimalSeparator() {
-    const QString point = QLocale().decimalPoint();
-    if (point.size() == 1 && point.at(0).unicode() < 0x80) {
-        return static_cast<char>(point.at(0).unicode());
+std::string_view trimmed(std::string_view text) {
+    constexpr std::string_view blanks = " \t\n\v\f\r";
+    const std::size_t first = text.find_first_not_of(blanks);
+    if (first == std::string_view::npos) {
+        return {};
     }
-    return '.';
+    return text.substr(first, text.find_last_not_of(blanks) - first + 1);
 }
 
-CheckedCount checkCount(const QString& answer, char separator) {
-    const QString typed = answer.trimmed();
-    if (typed.isEmpty()) {
-        return {std::nullopt, QStringLiteral("no answer was given")};
+} // namespace
+
+CheckedCount checkCount(const std::string& answer, char separator) {
+    const std::string typed(trimmed(answer));
+    if (typed.empty()) {
+        return {std::nullopt, "no answer was given"};
     }
-    const std::string text = answer.toStdString();
-    const std::optional<double> value = parseTypedNumber(text, separator);
+    const std::optional<double> value = parseTypedNumber(answer, separator);
     if (!value) {
-        return {std::nullopt, typed + QStringLiteral(" is not a number")};
+        return {std::nullopt, typed + " is not a number"};
     }
     if (*value < 1.0) {
-        return {std::nullopt, typed + QStringLiteral(" is below 1")};
+        return {std::nullopt, typed + " is below 1"};
     }
     if (std::floor(*value) != *value) {
-        return {std::nullopt, typed + QStringLiteral(" is not a whole number")};
+        return {std::nullopt, typed + " is not a whole number"};
     }
-    return {CountValue(text, separator), QString()};
+    return {CountValue(answer, separator), {}};
 }
 
 } // namespace dissim::ui

@@ -1,60 +1,38 @@
 #include "file_selection_handlers.h"
 
 #include "common_dialog.h"
+#include "label.h"
 #include "platform.h"
 #include "run_state.h"
-#include "window_label.h"
-
-#include <QFile>
 
 #include <exception>
 
 namespace dissim::ui {
 
-// The engine takes paths as bytes: UTF-8 on Windows, where its file layer turns them into the
-// system's UTF-16 names (the ANSI code page would lose every name outside it), and the file
-// system's own encoding elsewhere.
-std::string toEnginePath(const QString& path) {
-#ifdef Q_OS_WIN
-    return path.toUtf8().toStdString();
-#else
-    return QFile::encodeName(path).toStdString();
-#endif
-}
+// The dialog's file name is already a path as the engine takes it (UTF-8), and a label's text
+// is UTF-8 too: the path goes to both unchanged.
 
-QString fromEnginePath(const std::string& path) {
-#ifdef Q_OS_WIN
-    return QString::fromUtf8(path);
-#else
-    return QFile::decodeName(QByteArray::fromStdString(path));
-#endif
-}
-
-void selectInputFile(RunState& state, WindowLabel& lblIfileInfo, CommonDialog& dialog,
-                     Beeper& beeper) {
+void selectInputFile(RunState& state, Label& lblIfileInfo, CommonDialog& dialog, Beeper& beeper) {
     try {
-        const QString filter =
-            QStringLiteral("All Files (*.*) |*.*|") + QStringLiteral("Text Files (*.txt) |*.txt|");
+        const std::string filter =
+            std::string("All Files (*.*) |*.*|") + "Text Files (*.txt) |*.txt|";
         dialog.setFilter(filter);
         dialog.setFilterIndex(2);
         dialog.showOpen();
-        state.inputFile = toEnginePath(dialog.fileName());
-        const QString path = fromEnginePath(state.inputFile);
-        lblIfileInfo.setText(QStringLiteral("Input File = ") + path);
-        lblIfileInfo.setDetail(path);
+        state.inputFile = dialog.fileName();
+        lblIfileInfo.setText("Input File = " + state.inputFile);
+        lblIfileInfo.setDetail(state.inputFile);
     } catch (const std::exception&) {
         beepTimes(beeper, 3);
     }
 }
 
-void selectOutputFile(RunState& state, WindowLabel& lblOfileInfo, CommonDialog& dialog,
-                      Beeper& beeper) {
+void selectOutputFile(RunState& state, Label& lblOfileInfo, CommonDialog& dialog, Beeper& beeper) {
     try {
         dialog.showSave();
-        state.outputFile = toEnginePath(dialog.fileName());
-        const QString path = fromEnginePath(state.outputFile);
-        lblOfileInfo.setText(path);
-        lblOfileInfo.setDetail(path);
+        state.outputFile = dialog.fileName();
+        lblOfileInfo.setText(state.outputFile);
+        lblOfileInfo.setDetail(state.outputFile);
     } catch (const std::exception&) {
         beepTimes(beeper, 4);
     }

@@ -1,12 +1,11 @@
 #pragma once
 
-// What the window needs of the platform beyond its own widgets: a text prompt, the system
-// beep and a file dialog. The program passes in the Qt versions (qt_platform.h); tests pass
-// scripted ones.
-
-#include <QString>
+// What the workflow needs of the window's platform besides its labels: a text prompt, the
+// system beep and a file dialog. Each window passes in its toolkit's versions; tests pass
+// scripted ones. Texts and paths are UTF-8.
 
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace dissim::ui {
@@ -16,7 +15,7 @@ namespace dissim::ui {
 class TextPrompt {
 public:
     virtual ~TextPrompt() = default;
-    virtual QString ask(const QString& message, const QString& title) = 0;
+    virtual std::string ask(const std::string& message, const std::string& title) = 0;
 };
 
 // The system beep. Failures are reported by a row of them.
@@ -35,8 +34,8 @@ inline void beepTimes(Beeper& beeper, int times) {
 // One entry of a file dialog's filter list: the text the user sees and the pattern(s) it
 // selects, several patterns separated by ';' ("*.txt;*.dat").
 struct FileFilter {
-    QString description;
-    QString pattern;
+    std::string description;
+    std::string pattern;
     bool operator==(const FileFilter&) const = default;
 };
 
@@ -44,17 +43,17 @@ struct FileFilter {
 struct FileDialogRequest {
     enum class Mode { Open, Save };
     Mode mode = Mode::Open;
-    QString fileName;                // filled in when the dialog opens; may be empty
+    std::string fileName;            // filled in when the dialog opens; may be empty
     std::vector<FileFilter> filters; // may be empty: every file is shown
     int selectedFilter = -1;         // index into filters, -1 when there are none
 };
 
-// Shows a modal file dialog and returns the full path the user confirmed, or nothing when
-// the user cancelled. May throw when the dialog cannot be shown.
+// Shows a modal file dialog and returns the full path the user confirmed, as the engine takes
+// paths, or nothing when the user cancelled. May throw when the dialog cannot be shown.
 class FileDialogBackend {
 public:
     virtual ~FileDialogBackend() = default;
-    virtual std::optional<QString> show(const FileDialogRequest& request) = 0;
+    virtual std::optional<std::string> show(const FileDialogRequest& request) = 0;
 };
 
 } // namespace dissim::ui

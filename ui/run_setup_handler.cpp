@@ -9,48 +9,45 @@
 namespace dissim::ui {
 namespace {
 
-void failSetup(const WindowLabels& labels, Beeper& beeper, const QString& reason) {
+void failSetup(const WindowLabels& labels, Beeper& beeper, const std::string& reason) {
     beepTimes(beeper, 3);
-    labels.lblSubsStim.setText(QStringLiteral("Oops!  Please Press Option 1 to reenter!"));
+    labels.lblSubsStim.setText("Oops!  Please Press Option 1 to reenter!");
     labels.lblSubsStim.setDetail(reason);
 }
 
-QString summary(const RunState& state) {
-    return QStringLiteral("There are ") + QString::fromStdString(state.numSubjects.displayText()) +
-           QStringLiteral(" subjects and ") +
-           QString::fromStdString(state.numStimuli.displayText()) + QStringLiteral(" stimuli.");
+std::string summary(const RunState& state) {
+    return "There are " + state.numSubjects.displayText() + " subjects and " +
+           state.numStimuli.displayText() + " stimuli.";
 }
 
 } // namespace
 
-void runSetup(RunState& state, const WindowLabels& labels, TextPrompt& prompt, Beeper& beeper) {
+void runSetup(RunState& state, const WindowLabels& labels, TextPrompt& prompt, Beeper& beeper,
+              char separator) {
     state.inputFile.clear();
     state.outputFile.clear();
 
-    labels.lblSubsStim.setText(QStringLiteral("# of Subjects and Stimui not Defined"));
-    labels.lblIfileInfo.setText(QStringLiteral("Input File Undefined "));
-    labels.lblOfileInfo.setText(QStringLiteral("Output File Undefined"));
-    labels.lblStatus.setText(QStringLiteral("Waiting for data ... "));
-    for (WindowLabel* label :
+    labels.lblSubsStim.setText("# of Subjects and Stimui not Defined");
+    labels.lblIfileInfo.setText("Input File Undefined ");
+    labels.lblOfileInfo.setText("Output File Undefined");
+    labels.lblStatus.setText("Waiting for data ... ");
+    for (Label* label :
          {&labels.lblSubsStim, &labels.lblIfileInfo, &labels.lblOfileInfo, &labels.lblStatus}) {
-        label->setDetail(QString());
+        label->setDetail({});
     }
 
     // From here on every failure ends the setup the same way.
     try {
-        const char separator = localeDecimalSeparator();
-        const CheckedCount subjects = checkCount(prompt.ask(QStringLiteral("Enter # of Subjects:"),
-                                                            QStringLiteral("How many subjects?")),
-                                                 separator);
+        const CheckedCount subjects =
+            checkCount(prompt.ask("Enter # of Subjects:", "How many subjects?"), separator);
         if (!subjects.count) {
             failSetup(labels, beeper, subjects.refusal);
             return;
         }
         state.numSubjects = *subjects.count;
 
-        const CheckedCount stimuli = checkCount(
-            prompt.ask(QStringLiteral("Enter # of Stimuli:"), QStringLiteral("How many stimuli?")),
-            separator);
+        const CheckedCount stimuli =
+            checkCount(prompt.ask("Enter # of Stimuli:", "How many stimuli?"), separator);
         if (!stimuli.count) {
             failSetup(labels, beeper, stimuli.refusal);
             return;
@@ -59,7 +56,7 @@ void runSetup(RunState& state, const WindowLabels& labels, TextPrompt& prompt, B
 
         labels.lblSubsStim.setText(summary(state));
     } catch (const std::exception& error) {
-        failSetup(labels, beeper, QString::fromStdString(error.what()));
+        failSetup(labels, beeper, error.what());
     }
 }
 

@@ -9,6 +9,9 @@
 #   E2E_DATA         the folder of input files and expected outputs
 #   E2E_ARTIFACTS    where screenshots and, after a failure, logs are kept
 # Optional: E2E_TIME_LIMIT (seconds for the whole script), E2E_KEEP=1 (keep the temporary folder).
+# With E2E_PLATFORM=wine the program is the Windows .exe, run under Wine (lib_wine.sh): the same
+# workflows drive it, and only how it is started, how its beeps are counted and how a path is
+# typed into its file dialogs differ.
 
 set -euo pipefail
 
@@ -76,7 +79,11 @@ require_tools() {
     ((${#missing[@]} == 0)) ||
         fail "missing ${missing[*]}: install xvfb xdotool x11-utils imagemagick (scripts/install-deps test)"
     [[ -x "$DISSIM_PROGRAM" ]] || fail "program not built: $DISSIM_PROGRAM"
-    [[ -x "$BELL_COUNTER" ]] || fail "bell counter not built: $BELL_COUNTER"
+    require_bell_counter
+}
+
+require_bell_counter() {
+    [[ -x "${BELL_COUNTER:-}" ]] || fail "bell counter not built: ${BELL_COUNTER:-}"
 }
 
 # Ends every process this script started, by its id, and removes the temporary folder.
@@ -91,6 +98,7 @@ cleanup() {
         kill -KILL "$APP_PID" 2>/dev/null
         ((status == 0)) && status=1
     fi
+    end_platform
     [[ -n "$BELLS_PID" ]] && kill -TERM "$BELLS_PID" 2>/dev/null
     [[ -n "$XVFB_PID" ]] && kill -TERM "$XVFB_PID" 2>/dev/null
     [[ -n "$WATCHDOG_PID" ]] && kill -TERM "$WATCHDOG_PID" 2>/dev/null
@@ -105,10 +113,13 @@ cleanup() {
     exit "$status"
 }
 
+# end_platform: what start_platform started, ended once the program has ended.
+end_platform() { :; }
+
 # begin: a private temporary folder, a private X server on a free display, the bell counter,
 # and a watchdog that ends the script (through cleanup) when it runs past its time limit.
 begin() {
-    : "${DISSIM_PROGRAM:?}" "${BELL_COUNTER:?}" "${E2E_DATA:?}" "${E2E_ARTIFACTS:?}"
+    : "${DISSIM_PROGRAM:?}" "${E2E_DATA:?}" "${E2E_ARTIFACTS:?}"
     trap cleanup EXIT
     set -E
     trap 'fail "command failed at line $LINENO: $BASH_COMMAND"' ERR
@@ -138,7 +149,13 @@ begin() {
     export DISPLAY
     log "Xvfb on $DISPLAY"
 
-    "$BELL_COUNTER" "$E2E_TMP/bells" 2>"$E2E_TMP/bells.log" &
+    start_platform
+}
+
+# start_platform: what the program's platform needs before it starts; here the bell counter,
+# which counts the X keyboard bells from now on, each QApplication::beep() one.
+start_platform() {
+    "${BELL_COUNTER:?}" "$E2E_TMP/bells" 2>"$E2E_TMP/bells.log" &
     BELLS_PID=$!
     poll 10 "the bell counter to start" test -e "$E2E_TMP/bells"
 }
@@ -157,10 +174,15 @@ start_program() {
     ) >"$E2E_TMP/program.log" 2>&1 &
     APP_PID=$!
     MAIN_WIN=$(wait_window "$MAIN_TITLE")
+    expect_main_size
+    log "main window $MAIN_WIN is up"
+}
+
+# expect_main_size: the main window's client area is 474 x 424 pixels, as laid out.
+expect_main_size() {
     local size
     size=$(xwininfo -id "$MAIN_WIN" | awk '/Width:/ { w = $2 } /Height:/ { h = $2 } END { print w "x" h }')
     [[ "$size" == 474x424 ]] || fail "the main window is $size, not 474x424"
-    log "main window $MAIN_WIN is up"
 }
 
 start_dissim() { start_program "$DISSIM_PROGRAM"; }
@@ -335,15 +357,20 @@ choose_file() {
 # to close and gives the main window the focus again.
 type_into_file_dialog() {
     local win
+    local path
+    path=$(dialog_path "$2")
     win=$(wait_window "$1")
     focus "$win"
-    log "\"$1\": typing \"$2\", Enter"
+    log "\"$1\": typing \"$path\", Enter"
     key ctrl+a
-    type_text "$2"
+    type_text "$path"
     key Return
     wait_gone "$win"
     focus_main
 }
+
+# dialog_path PATH: the path as a person types it into the program's file dialog.
+dialog_path() { printf '%s' "$1"; }
 
 # cancel_file BUTTON: presses the button and cancels its file dialog with Escape.
 cancel_file() {
@@ -423,3 +450,8 @@ submit_study() {
 tree_state() {
     (cd "$1" && find . -type f -printf '%p %s %T@\n' | sort && find . -type f -exec md5sum {} + | sort)
 }
+
+if [[ "${E2E_PLATFORM:-}" == wine ]]; then
+    # shellcheck source=lib_wine.sh
+    source "$E2E_HERE/lib_wine.sh"
+fi

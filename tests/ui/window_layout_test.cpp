@@ -191,7 +191,7 @@ void WindowLayoutTest::keys() {
     // An access key clicks through an animated press, a moment after the key.
     QTest::qWait(250);
     if (f.window.isRunning()) {
-        QSignalSpy ended(&f.window, &dissim::ui::frmVorlan4::runEnded);
+        QSignalSpy ended(&f.window, &dissim::ui::frmVorlan4::runFinished);
         QVERIFY(ended.wait(5000));
     }
     for (int i = 0; i < names.size(); ++i) {

@@ -4,6 +4,7 @@
 #include "offscreen_test_main.h"
 #include "temp_dir.h"
 #include "window_fixture.h"
+#include "window_label.h"
 
 #include <QAccessible>
 #include <QSignalSpy>
@@ -91,12 +92,10 @@ struct PipeRun {
 // Presses "4. Submit" and waits for the run to end; returns the status texts the label showed.
 QStringList submit(WindowFixture& f) {
     QStringList shown;
-    QLabel* status = f.label("lblStatus");
-    // Connected after the window's own handler: sees the label as each status left it.
-    auto connection =
-        QObject::connect(&f.window.backgroundRun(), &dissim::ui::BackgroundRun::statusChanged,
-                         &f.window, [&] { shown << status->text(); });
-    QSignalSpy ended(&f.window, &dissim::ui::frmVorlan4::runEnded);
+    auto* status = qobject_cast<dissim::ui::WindowLabel*>(f.label("lblStatus"));
+    auto connection = QObject::connect(status, &dissim::ui::WindowLabel::textSet, &f.window,
+                                       [&](const QString& text) { shown << text; });
+    QSignalSpy ended(&f.window, &dissim::ui::frmVorlan4::runFinished);
     f.click("cmdSubmit");
     if (!ended.wait(10000)) {
         qWarning("the run did not end");
@@ -276,7 +275,7 @@ void WindowRunTest::takesNoInputWhileRunningAndClosesWhenDone() {
     QVERIFY(run.writer.fd >= 0);
     WindowFixture& f = run.f;
     QVERIFY(f.showActive());
-    QSignalSpy ended(&f.window, &dissim::ui::frmVorlan4::runEnded);
+    QSignalSpy ended(&f.window, &dissim::ui::frmVorlan4::runFinished);
     f.button("cmdSubmit")->setFocus();
     QTest::keyClick(f.button("cmdSubmit"), Qt::Key_Space);
     QVERIFY(f.window.isRunning());
@@ -329,7 +328,7 @@ void WindowRunTest::busyFromSubmitUntilTheRunEnds() {
     QVERIFY(status != nullptr);
     QVERIFY(QApplication::overrideCursor() == nullptr);
     QVERIFY(!status->state().busy);
-    QSignalSpy ended(&f.window, &dissim::ui::frmVorlan4::runEnded);
+    QSignalSpy ended(&f.window, &dissim::ui::frmVorlan4::runFinished);
 
     f.click("cmdSubmit");
     QVERIFY(f.window.isRunning());

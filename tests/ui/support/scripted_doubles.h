@@ -4,6 +4,7 @@
 // call is recorded.
 
 #include "platform.h"
+#include "scripted_file_dialog.h"
 
 #include <QStringList>
 
@@ -17,12 +18,12 @@ namespace testsupport {
 // Answers prompts from a list; a null QString stands for Cancel, as does running out.
 class ScriptedPrompt : public dissim::ui::TextPrompt {
 public:
-    QString ask(const QString& message, const QString& title) override {
-        asked.push_back({message, title});
+    std::string ask(const std::string& message, const std::string& title) override {
+        asked.push_back({QString::fromStdString(message), QString::fromStdString(title)});
         if (answers.isEmpty()) {
-            return QString();
+            return {};
         }
-        return answers.takeFirst();
+        return answers.takeFirst().toStdString();
     }
     QStringList answers;
     std::vector<std::pair<QString, QString>> asked; // message, title
@@ -34,33 +35,11 @@ public:
     int count = 0;
 };
 
-// Confirms a path, cancels, or fails to show, in the order queued; cancels when out.
-class ScriptedFileDialog : public dissim::ui::FileDialogBackend {
+// The scripted file dialog, also taking Qt's paths.
+class ScriptedQtFileDialog : public ScriptedFileDialog {
 public:
-    enum class Answer { Confirm, Cancel, Fail };
-
-    void confirm(const QString& path) { answers.push_back({Answer::Confirm, path}); }
-    void cancel() { answers.push_back({Answer::Cancel, {}}); }
-    void fail() { answers.push_back({Answer::Fail, {}}); }
-
-    std::optional<QString> show(const dissim::ui::FileDialogRequest& request) override {
-        requests.push_back(request);
-        if (answers.empty()) {
-            return std::nullopt;
-        }
-        const auto [answer, path] = answers.front();
-        answers.pop_front();
-        if (answer == Answer::Fail) {
-            throw std::runtime_error("the file dialog cannot be shown");
-        }
-        if (answer == Answer::Cancel) {
-            return std::nullopt;
-        }
-        return path;
-    }
-
-    std::deque<std::pair<Answer, QString>> answers;
-    std::vector<dissim::ui::FileDialogRequest> requests;
+    using ScriptedFileDialog::confirm;
+    void confirm(const QString& path) { ScriptedFileDialog::confirm(path.toStdString()); }
 };
 
 } // namespace testsupport

@@ -32,6 +32,6 @@ template <typename Prompt, typename FileDialog> struct WindowOver {
     }
 };
 
-using WindowFixture = WindowOver<ScriptedPrompt, ScriptedFileDialog>;
+using WindowFixture = WindowOver<ScriptedPrompt, ScriptedQtFileDialog>;
 
 } // namespace testsupport

@@ -97,6 +97,7 @@ WindowLabel::WindowLabel(const QString& text, const QString& accessibleName, QWi
 void WindowLabel::setText(const QString& text) {
     const QString old = this->text();
     if (text == old) {
+        emit textSet(text);
         return;
     }
     QLabel::setText(text);
@@ -104,6 +105,7 @@ void WindowLabel::setText(const QString& text) {
     if (detail().isEmpty()) {
         tell(QAccessibleEvent(this, QAccessible::DescriptionChanged));
     }
+    emit textSet(text);
 }
 
 void WindowLabel::setDetail(const QString& detail) {

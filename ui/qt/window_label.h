@@ -1,5 +1,7 @@
 #pragma once
 
+#include "label.h"
+
 #include <QLabel>
 #include <QPointer>
 
@@ -40,17 +42,27 @@ public:
     // The label's accessible interface, for the window's accessibility factory.
     QAccessibleInterface* makeAccessibleInterface();
 
+signals:
+    // Each time a text is set, also when it is the one already shown (a run sets "Writing
+    // output matrices..." once for every subject).
+    void textSet(const QString& text);
+
 private:
     QPointer<QWidget> button_;
     bool busy_ = false;
 };
 
-// The window's four labels, which carry every message of the workflow.
-struct WindowLabels {
-    WindowLabel& lblSubsStim;
-    WindowLabel& lblIfileInfo;
-    WindowLabel& lblOfileInfo;
-    WindowLabel& lblStatus;
+// A WindowLabel as the workflow writes it, in UTF-8.
+class WorkflowLabel : public Label {
+public:
+    explicit WorkflowLabel(WindowLabel& label) : label_(label) {}
+    void setText(const std::string& text) override { label_.setText(QString::fromStdString(text)); }
+    void setDetail(const std::string& detail) override {
+        label_.setDetail(QString::fromStdString(detail));
+    }
+
+private:
+    WindowLabel& label_;
 };
 
 } // namespace dissim::ui

@@ -2,14 +2,18 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QFile>
 #include <QFileDialog>
 #include <QInputDialog>
+#include <QLocale>
 
 namespace dissim::ui {
 
-QString QtTextPrompt::ask(const QString& message, const QString& title) {
-    // An empty field; Cancel gives a null string.
-    return QInputDialog::getText(QApplication::activeWindow(), title, message);
+std::string QtTextPrompt::ask(const std::string& message, const std::string& title) {
+    // An empty field; Cancel gives empty text.
+    return QInputDialog::getText(QApplication::activeWindow(), QString::fromStdString(title),
+                                 QString::fromStdString(message))
+        .toStdString();
 }
 
 void QtBeeper::beep() {
@@ -27,7 +31,34 @@ QString qtPatterns(const QString& pattern) {
     return patterns.isEmpty() ? QStringLiteral("*") : patterns.join(u' ');
 }
 
-std::optional<QString> QtFileDialogBackend::show(const FileDialogRequest& request) {
+char qtDecimalSeparator() {
+    const QString point = QLocale().decimalPoint();
+    if (point.size() == 1 && point.at(0).unicode() < 0x80) {
+        return static_cast<char>(point.at(0).unicode());
+    }
+    return '.';
+}
+
+// The engine takes paths as bytes: UTF-8 on Windows, where its file layer turns them into the
+// system's UTF-16 names (the ANSI code page would lose every name outside it), and the file
+// system's own encoding elsewhere (UTF-8 in Qt 6; decomposed on macOS).
+std::string toEnginePath(const QString& path) {
+#ifdef Q_OS_WIN
+    return path.toUtf8().toStdString();
+#else
+    return QFile::encodeName(path).toStdString();
+#endif
+}
+
+QString fromEnginePath(const std::string& path) {
+#ifdef Q_OS_WIN
+    return QString::fromUtf8(path);
+#else
+    return QFile::decodeName(QByteArray::fromStdString(path));
+#endif
+}
+
+std::optional<std::string> QtFileDialogBackend::show(const FileDialogRequest& request) {
     const bool open = request.mode == FileDialogRequest::Mode::Open;
     QFileDialog dialog(QApplication::activeWindow(),
                        open ? QStringLiteral("Open") : QStringLiteral("Save As"));
@@ -41,8 +72,9 @@ std::optional<QString> QtFileDialogBackend::show(const FileDialogRequest& reques
         // descriptions in their place (the dialog applies a filter by its position).
         QStringList qtFilters;
         for (const FileFilter& filter : request.filters) {
-            qtFilters << filter.description.trimmed() + QStringLiteral(" (") +
-                             qtPatterns(filter.pattern) + u')';
+            qtFilters << QString::fromStdString(filter.description).trimmed() +
+                             QStringLiteral(" (") +
+                             qtPatterns(QString::fromStdString(filter.pattern)) + u')';
         }
         dialog.setNameFilters(qtFilters);
         if (request.selectedFilter >= 0 && request.selectedFilter < qtFilters.size()) {
@@ -51,12 +83,14 @@ std::optional<QString> QtFileDialogBackend::show(const FileDialogRequest& reques
         if (auto* combo = dialog.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"))) {
             for (int i = 0; i < combo->count() && i < static_cast<int>(request.filters.size());
                  ++i) {
-                combo->setItemText(i, request.filters[static_cast<std::size_t>(i)].description);
+                combo->setItemText(i,
+                                   QString::fromStdString(
+                                       request.filters[static_cast<std::size_t>(i)].description));
             }
         }
     }
-    if (!request.fileName.isEmpty()) {
-        dialog.selectFile(request.fileName);
+    if (!request.fileName.empty()) {
+        dialog.selectFile(fromEnginePath(request.fileName));
     }
     if (dialog.exec() != QDialog::Accepted) {
         return std::nullopt;
@@ -65,7 +99,7 @@ std::optional<QString> QtFileDialogBackend::show(const FileDialogRequest& reques
     if (chosen.isEmpty()) {
         return std::nullopt;
     }
-    return chosen.first();
+    return toEnginePath(chosen.first());
 }
 
 } // namespace dissim::ui

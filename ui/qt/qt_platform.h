@@ -2,12 +2,16 @@
 
 #include "platform.h"
 
+#include <QString>
+
+#include <string>
+
 namespace dissim::ui {
 
 // The prompt as a modal QInputDialog over the active window.
 class QtTextPrompt : public TextPrompt {
 public:
-    QString ask(const QString& message, const QString& title) override;
+    std::string ask(const std::string& message, const std::string& title) override;
 };
 
 // QApplication's beep.
@@ -20,10 +24,19 @@ public:
 // on every platform. "*.*" selects every file, also names without a dot.
 class QtFileDialogBackend : public FileDialogBackend {
 public:
-    std::optional<QString> show(const FileDialogRequest& request) override;
+    std::optional<std::string> show(const FileDialogRequest& request) override;
 };
 
 // The patterns of one filter entry as QFileDialog reads them: space-separated, "*.*" as "*".
 QString qtPatterns(const QString& pattern);
+
+// The decimal separator of the user's locale, as the numeric test of a typed count takes it
+// (a period when the locale's is not a single plain character).
+char qtDecimalSeparator();
+
+// A path as the engine takes it: the bytes the file system uses. The one place where Qt's
+// paths become the engine's, and back.
+std::string toEnginePath(const QString& path);
+QString fromEnginePath(const std::string& path);
 
 } // namespace dissim::ui

@@ -1,0 +1,259 @@
+// "4. Submit" through the workflow on real files: what the window is told and in which order
+// (busy, each status text, five beeps before the failure text, the failure detail, idle, the
+// end), all of it on the window's thread; the bytes written; a close asked for during a run.
+
+#include "workflow_fixture.h"
+
+#include "temp_dir.h"
+#include "test_names.h"
+#include "worked_example.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <memory>
+#include <optional>
+
+namespace {
+
+using testsupport::kDone;
+using testsupport::kFailed;
+using testsupport::kProcessing;
+using testsupport::kWriting;
+using testsupport::TempDir;
+using testsupport::WorkflowFixture;
+using Events = std::vector<std::string>;
+
+Events statusOf(const std::string& text) {
+    return {"lblStatus: " + text};
+}
+
+Events operator+(Events a, const Events& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+struct CompleteRun {
+    const char* name;
+    std::string subjects;
+    std::string stimuli;
+    std::string input;
+    std::string output;
+};
+
+class SubmitCompleteRun : public ::testing::TestWithParam<CompleteRun> {};
+
+TEST_P(SubmitCompleteRun, ShowsEachStatusInOrderAndWritesTheMatrices) {
+    const CompleteRun& c = GetParam();
+    TempDir dir;
+    const std::string in = dir.file("codes.txt");
+    const std::string out = dir.file("matrices.out");
+    testsupport::writeFile(in, c.input);
+    testsupport::writeFile(out, "old contents that the run replaces, longer than its output");
+    WorkflowFixture f;
+    f.prepare(c.subjects, c.stimuli, in, &out);
+
+    f.workflow.cmdSubmitClick();
+    EXPECT_TRUE(f.workflow.isRunning());
+    ASSERT_TRUE(f.deliverUntilEnded());
+
+    Events expected = {"lblStatus detail: ", "busy"};
+    expected = expected + statusOf(kProcessing);
+    for (long s = 0; s < std::stol(c.subjects); ++s) {
+        expected = expected + statusOf(kWriting);
+    }
+    expected = expected + statusOf(kDone) + Events{"lblStatus detail: ", "idle", "ended: done"};
+    EXPECT_EQ(f.events.list, expected);
+    EXPECT_EQ(f.events.offThread, 0);
+    EXPECT_FALSE(f.workflow.isRunning());
+    EXPECT_EQ(testsupport::readFile(out), c.output);
+    EXPECT_EQ(testsupport::readFile(in), c.input);
+
+    // Pressed again with nothing changed, the same run rewrites the same file.
+    testsupport::writeFile(out, "something else");
+    f.workflow.cmdSubmitClick();
+    ASSERT_TRUE(f.deliverUntilEnded());
+    EXPECT_EQ(f.lblStatus.text(), kDone);
+    EXPECT_EQ(testsupport::readFile(out), c.output);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    , SubmitCompleteRun,
+    ::testing::Values(CompleteRun{"TwoSubjectsThreeStimuli", "2", "3", testsupport::kSortData,
+                                  testsupport::kMatricesOfBoth},
+                      CompleteRun{"OneStimulusNothingCompared", "3", "1", "7\n8\n9\n",
+                                  "  0 \r\n  0 \r\n  0 \r\n  0 \r\n"},
+                      CompleteRun{"CountsTypedWithZerosAndSpaces", "002", " 2 ", "1 2\r\n1 1\r\n",
+                                  "  0 \r\n  1  0 \r\n  0 \r\n  0  0 \r\n  0 \r\n  1  0 \r\n"}),
+    testsupport::ByName{});
+
+struct FailedRun {
+    const char* name;
+    std::string subjects;
+    std::string stimuli;
+    std::optional<std::string> input;  // none: no input file at all
+    std::optional<std::string> output; // none: the run never creates the output file
+    std::string described;             // a piece of the detail
+};
+
+class SubmitFailedRun : public ::testing::TestWithParam<FailedRun> {};
+
+TEST_P(SubmitFailedRun, BeepsFiveTimesThenShowsTheFailureAndItsDetail) {
+    const FailedRun& c = GetParam();
+    TempDir dir;
+    const std::string in = dir.file("codes.txt");
+    const std::string out = dir.file("matrices.out");
+    if (c.input) {
+        testsupport::writeFile(in, *c.input);
+    }
+    WorkflowFixture f;
+    f.prepare(c.subjects, c.stimuli, in, &out);
+
+    f.workflow.cmdSubmitClick();
+    ASSERT_TRUE(f.deliverUntilEnded());
+
+    ASSERT_GE(f.events.list.size(), 9u);
+    const Events tail(f.events.list.end() - 9, f.events.list.end());
+    const Events expected = {"beep",  "beep", "beep",
+                             "beep",  "beep", "lblStatus: " + kFailed,
+                             tail[6], "idle", "ended: failed"};
+    EXPECT_EQ(tail, expected);
+    EXPECT_NE(f.lblStatus.detail().find(c.described), std::string::npos) << f.lblStatus.detail();
+    EXPECT_EQ(f.events.offThread, 0);
+    if (c.output) {
+        EXPECT_EQ(testsupport::readFile(out), *c.output);
+    } else {
+        EXPECT_FALSE(std::filesystem::exists(out)) << "the failed run created the output file";
+    }
+    // The window is idle again and takes the next press.
+    EXPECT_FALSE(f.workflow.isRunning());
+    f.workflow.cmdSubsStimClick();
+    EXPECT_EQ(f.prompt.asked.size(), 3u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    , SubmitFailedRun,
+    ::testing::Values(FailedRun{"InputFileMissing", "1", "2", std::nullopt, std::nullopt,
+                                "input file"},
+                      FailedRun{"DataEndsEarlyTheCompleteSubjectsStay", "2", "2", "1 2\n3\n",
+                                "  0 \r\n  1  0 \r\n", "subject 2"},
+                      FailedRun{"ALetterAmongTheCodes", "1", "2", "1 x\n", "", "subject 1"},
+                      FailedRun{"MoreStimuliThanMemory", "1", "1e9", "1\n", std::nullopt, "memory"},
+                      FailedRun{"MoreSubjectsThanACountHolds", "40000", "1", "1\n", "", "32767"}),
+    testsupport::ByName{});
+
+TEST(Submit, FirstOfAllFailsOnItsOwnTerms) {
+    WorkflowFixture f;
+    f.workflow.cmdSubmitClick();
+    ASSERT_TRUE(f.deliverUntilEnded());
+    EXPECT_EQ(f.beeper.count, 5);
+    EXPECT_EQ(f.lblStatus.text(), kFailed);
+    EXPECT_NE(f.lblStatus.detail().find("input file"), std::string::npos) << f.lblStatus.detail();
+}
+
+TEST(Submit, OutputThatIsTheInputLeavesTheInputUntouched) {
+    TempDir dir;
+    const std::string in = dir.file("codes.txt");
+    testsupport::writeFile(in, testsupport::kSortData);
+    WorkflowFixture f;
+    // The save dialog is cancelled: the shared dialog still holds the input file's name.
+    f.prepare("2", "3", in, nullptr);
+    ASSERT_EQ(f.workflow.runState().outputFile, in);
+
+    f.workflow.cmdSubmitClick();
+    ASSERT_TRUE(f.deliverUntilEnded());
+
+    EXPECT_EQ(f.beeper.count, 5);
+    EXPECT_EQ(f.lblStatus.text(), kFailed);
+    EXPECT_EQ(testsupport::readFile(in), testsupport::kSortData);
+}
+
+TEST(Submit, NextRunClearsTheFailureDetailAsItStarts) {
+    TempDir dir;
+    const std::string in = dir.file("codes.txt");
+    const std::string out = dir.file("matrices.out");
+    WorkflowFixture f;
+    f.prepare("1", "2", in, &out);
+    f.workflow.cmdSubmitClick();
+    ASSERT_TRUE(f.deliverUntilEnded());
+    EXPECT_FALSE(f.lblStatus.detail().empty());
+
+    testsupport::writeFile(in, "1 2");
+    f.events.list.clear();
+    f.workflow.cmdSubmitClick();
+    EXPECT_EQ(f.events.list, (Events{"lblStatus detail: ", "busy"}));
+    EXPECT_EQ(f.lblStatus.detail(), "");
+    ASSERT_TRUE(f.deliverUntilEnded());
+    EXPECT_EQ(f.lblStatus.text(), kDone);
+    EXPECT_EQ(f.lblStatus.detail(), "");
+}
+
+// Until its end has reached the window's thread the run is going, whatever its own thread
+// has done by then: the window's close, Exit and another Submit wait for it or do nothing.
+struct DuringRun {
+    const char* name;
+    void (*press)(WorkflowFixture&);
+    int closes; // after the run has ended
+};
+
+class SubmitDuringRun : public ::testing::TestWithParam<DuringRun> {};
+
+TEST_P(SubmitDuringRun, IsPutOffOrIgnoredUntilTheRunHasEnded) {
+    TempDir dir;
+    const std::string in = dir.file("codes.txt");
+    const std::string out = dir.file("matrices.out");
+    testsupport::writeFile(in, testsupport::kSortData);
+    WorkflowFixture f;
+    f.prepare("2", "3", in, &out);
+
+    f.workflow.cmdSubmitClick();
+    GetParam().press(f);
+    EXPECT_EQ(f.view.closed, 0);
+    EXPECT_TRUE(f.workflow.isRunning());
+    ASSERT_TRUE(f.deliverUntilEnded());
+
+    EXPECT_EQ(f.view.closed, GetParam().closes);
+    EXPECT_EQ(f.view.ended, 1);
+    EXPECT_EQ(std::count(f.events.list.begin(), f.events.list.end(), "busy"), 1);
+    EXPECT_EQ(testsupport::readFile(out), testsupport::kMatricesOfBoth);
+    if (GetParam().closes == 1) {
+        EXPECT_EQ(f.events.list.back(), "close");
+        // The next close is no longer put off.
+        EXPECT_TRUE(f.workflow.closeRequested());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    , SubmitDuringRun,
+    ::testing::Values(
+        DuringRun{"WindowClosed",
+                  [](WorkflowFixture& f) { EXPECT_FALSE(f.workflow.closeRequested()); }, 1},
+        DuringRun{"ExitPressed", [](WorkflowFixture& f) { f.workflow.cmdExitClick(); }, 1},
+        DuringRun{"SubmitPressedAgain", [](WorkflowFixture& f) { f.workflow.cmdSubmitClick(); },
+                  0}),
+    testsupport::ByName{});
+
+TEST(Exit, ClosesTheWindowAtOnceWhenIdle) {
+    WorkflowFixture f;
+    f.workflow.cmdExitClick();
+    EXPECT_EQ(f.events.list, Events{"close"});
+    EXPECT_TRUE(f.workflow.closeRequested());
+}
+
+// The program torn down while a run goes: the workflow waits for the run, whose output is
+// complete, and nothing it reported reaches the window afterwards.
+TEST(Submit, AWorkflowGoingAwayWaitsForItsRun) {
+    TempDir dir;
+    const std::string in = dir.file("codes.txt");
+    const std::string out = dir.file("matrices.out");
+    testsupport::writeFile(in, testsupport::kSortData);
+    {
+        auto f = std::make_unique<WorkflowFixture>();
+        f->prepare("2", "3", in, &out);
+        f->workflow.cmdSubmitClick();
+    }
+    EXPECT_EQ(testsupport::readFile(out), testsupport::kMatricesOfBoth);
+}
+
+} // namespace
