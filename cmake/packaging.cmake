@@ -1,7 +1,7 @@
 # The Debian package, made by CPack's DEB generator from a Release build (scripts/package runs
-# `cpack -G DEB`): the program, its desktop entry and icons (desktop/), a manual page, the
-# copyright and changelog files every Debian package carries, and the example study. Its
-# dependencies on shared libraries are worked out by dpkg-shlibdeps from the binary.
+# `cpack -G DEB`): the program, its desktop entry, icons and AppStream metadata (desktop/), a
+# manual page, the copyright and changelog files every Debian package carries, and the example
+# study. Its dependencies on shared libraries are worked out by dpkg-shlibdeps from the binary.
 # The manual page and the documentation files are installed by `cmake --install` as well.
 include(GNUInstallDirs)
 
