@@ -1,8 +1,8 @@
 # The Debian package, made by CPack's DEB generator from a Release build (scripts/package runs
-# `cpack -G DEB`): the program, its desktop entry and icons (desktop/), a manual page, and the
-# copyright and changelog files every Debian package carries. Its dependencies on shared
-# libraries are worked out by dpkg-shlibdeps from the binary.
-# The manual page and the two documentation files are installed by `cmake --install` as well.
+# `cpack -G DEB`): the program, its desktop entry, icons and AppStream metadata (desktop/), a
+# manual page, the copyright and changelog files every Debian package carries, and the example
+# study. Its dependencies on shared libraries are worked out by dpkg-shlibdeps from the binary.
+# The manual page and the documentation files are installed by `cmake --install` as well.
 include(GNUInstallDirs)
 
 set(DISSIM_PACKAGE_NAME dissimilarity-matrices)
@@ -29,6 +29,12 @@ add_custom_target(package_documents ALL DEPENDS ${manual_page}.gz ${changelog}.g
 
 install(FILES ${manual_page}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${packaging_dir}/copyright ${changelog}.gz DESTINATION ${package_doc_dir})
+# The example study of the README's "Try it", byte for byte as in examples/ (the matrix file
+# with its CR LF line ends). Both are small, so they stay uncompressed: the window's file dialog
+# opens them where they are.
+install(FILES ${PROJECT_SOURCE_DIR}/examples/example-sort-data.txt
+              ${PROJECT_SOURCE_DIR}/examples/example-matrices.txt
+        DESTINATION ${package_doc_dir}/examples)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME ${DISSIM_PACKAGE_NAME})
