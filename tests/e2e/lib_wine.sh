@@ -21,11 +21,25 @@ require_bell_counter() { :; }
 # Wine's server keeps the desktop on the X server of the program that started it: each test
 # starts a server of its own on its own X server, and leaves one behind that is on none, as the
 # prefix's other tests expect (scripts/test-windows).
+#
+# There is no window manager: window_states.cpp keeps the one thing of a window manager's that
+# Wine waits for (two seconds at every window it shows or hides, when it never comes). Built
+# here with the system's compiler unless WINDOW_STATES names a built one.
+STATES_PID=""
 start_platform() {
     "$WINESERVER" -k 2>/dev/null || true
     "$WINESERVER" -w 2>/dev/null || true
+    local states=${WINDOW_STATES:-$E2E_TMP/window_states}
+    if [[ ! -x "$states" ]]; then
+        c++ -O1 -o "$states" "$E2E_HERE/window_states.cpp" -lX11 ||
+            fail "cannot build window_states.cpp (g++ and libx11-dev: scripts/install-deps windows)"
+    fi
+    "$states" >"$E2E_TMP/window_states.out" 2>&1 &
+    STATES_PID=$!
+    poll 10 "window_states to watch the windows" grep -q ready "$E2E_TMP/window_states.out"
 }
 end_platform() {
+    [[ -n "$STATES_PID" ]] && kill -TERM "$STATES_PID" 2>/dev/null
     "$WINESERVER" -k 2>/dev/null || true
     "$WINESERVER" -w 2>/dev/null || true
     # Wine's services start with the first program of a server and keep the output they were

@@ -2,6 +2,7 @@
 
 #include "utf16.h"
 
+#include <cstring>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -59,8 +60,12 @@ public:
 
 private:
     template <typename T> void append(const T& value) {
-        const auto* words = reinterpret_cast<const WORD*>(&value);
-        words_.insert(words_.end(), words, words + sizeof(T) / sizeof(WORD));
+        static_assert(sizeof(T) % sizeof(WORD) == 0);
+        WORD words[sizeof(T) / sizeof(WORD)];
+        std::memcpy(words, &value, sizeof(T));
+        for (const WORD word : words) {
+            words_.push_back(word);
+        }
     }
     void appendText(const wchar_t* text) {
         for (; *text != L'\0'; ++text) {
