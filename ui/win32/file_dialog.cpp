@@ -13,8 +13,8 @@ namespace {
 // Room for the longest path the system knows (32,767 characters) and its ending zero.
 constexpr DWORD kPathRoom = 32768;
 
-} // namespace
-
+// The filter list as the common dialogs take it: description and pattern, each ended by a zero,
+// and one more zero at the end.
 std::wstring commonDialogFilter(const std::vector<FileFilter>& filters) {
     std::wstring filter;
     for (const FileFilter& entry : filters) {
@@ -26,6 +26,8 @@ std::wstring commonDialogFilter(const std::vector<FileFilter>& filters) {
     filter += L'\0';
     return filter;
 }
+
+} // namespace
 
 std::optional<std::string> Win32FileDialogBackend::show(const FileDialogRequest& request) {
     const bool open = request.mode == FileDialogRequest::Mode::Open;

@@ -19,8 +19,4 @@ private:
     HWND owner_ = nullptr;
 };
 
-// The filter list as the common dialogs take it: description and pattern, each ended by a zero,
-// and one more zero at the end.
-std::wstring commonDialogFilter(const std::vector<FileFilter>& filters);
-
 } // namespace dissim::ui::win32

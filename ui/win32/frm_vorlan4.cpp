@@ -194,7 +194,6 @@ void frmVorlan4::createControls() {
 }
 
 void frmVorlan4::applyDpi(UINT dpi) {
-    dpi_ = dpi;
     HFONT previous = font_;
     font_ = userInterfaceFont(dpi);
     const auto place = [dpi](HWND control, const layout::Place& at) {

@@ -34,7 +34,6 @@ public:
     HWND button(layout::ButtonId id) const { return buttons_[id]; }
     const WindowLabel& label(layout::LabelId id) const { return *labels_[id]; }
     const Workflow& workflow() const { return *workflow_; }
-    bool isBusy() const { return busy_; }
 
     // Shows the window with the focus on the first button of the tab order.
     void show(int how);
@@ -72,7 +71,6 @@ private:
     std::array<std::unique_ptr<WindowLabel>, layout::kLabels.size()> labels_;
     HBRUSH background_ = nullptr;
     HFONT font_ = nullptr;
-    UINT dpi_ = 96;
     HWND lastFocus_ = nullptr;
     bool busy_ = false;
     std::unique_ptr<Workflow> workflow_;
