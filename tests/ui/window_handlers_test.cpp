@@ -35,8 +35,6 @@ private slots:
     void setupClearsAFailureDetailOfTheLastRun();
     void filesShowWholePathsInFixedBoxes_data();
     void filesShowWholePathsInFixedBoxes();
-    void dialogFailuresBeep_data();
-    void dialogFailuresBeep();
     void enginePathsRoundTrip_data();
     void enginePathsRoundTrip();
     void qtPatterns_data();
@@ -100,27 +98,6 @@ void WindowHandlersTest::filesShowWholePathsInFixedBoxes() {
     // Shown as it is, never read as markup.
     QCOMPARE(f.label("lblIfileInfo")->textFormat(), Qt::PlainText);
     QCOMPARE(f.beeper.count, 0);
-}
-
-void WindowHandlersTest::dialogFailuresBeep_data() {
-    QTest::addColumn<QString>("button");
-    QTest::addColumn<int>("beeps");
-    QTest::newRow("input") << "cmdDataIn" << 3;
-    QTest::newRow("output") << "cmdDataOut" << 4;
-}
-
-void WindowHandlersTest::dialogFailuresBeep() {
-    QFETCH(QString, button);
-    QFETCH(int, beeps);
-    WindowFixture f;
-    const QStringList labelsBefore = {f.text("lblSubsStim"), f.text("lblIfileInfo"),
-                                      f.text("lblOfileInfo"), f.text("lblStatus")};
-    f.files.fail();
-    f.click(qPrintable(button));
-    QCOMPARE(f.beeper.count, beeps);
-    const QStringList labelsAfter = {f.text("lblSubsStim"), f.text("lblIfileInfo"),
-                                     f.text("lblOfileInfo"), f.text("lblStatus")};
-    QCOMPARE(labelsAfter, labelsBefore);
 }
 
 void WindowHandlersTest::enginePathsRoundTrip_data() {
