@@ -35,8 +35,6 @@ private slots:
     void setupClearsAFailureDetailOfTheLastRun();
     void filesShowWholePathsInFixedBoxes_data();
     void filesShowWholePathsInFixedBoxes();
-    void enginePathsRoundTrip_data();
-    void enginePathsRoundTrip();
     void qtPatterns_data();
     void qtPatterns();
 };
@@ -98,21 +96,6 @@ void WindowHandlersTest::filesShowWholePathsInFixedBoxes() {
     // Shown as it is, never read as markup.
     QCOMPARE(f.label("lblIfileInfo")->textFormat(), Qt::PlainText);
     QCOMPARE(f.beeper.count, 0);
-}
-
-void WindowHandlersTest::enginePathsRoundTrip_data() {
-    QTest::addColumn<QString>("path");
-    QTest::newRow("ASCII") << "/home/a/sort data.txt";
-    QTest::newRow("Latin letters") << QString::fromUtf8("/home/zoë/Ergebnisse ä.txt");
-    QTest::newRow("CJK and emoji") << QString::fromUtf8("/d/分類/😀.txt");
-}
-
-void WindowHandlersTest::enginePathsRoundTrip() {
-    QFETCH(QString, path);
-    const std::string engine = dissim::ui::toEnginePath(path);
-    // Qt 6 gives file names to the system in UTF-8.
-    QCOMPARE(QString::fromUtf8(engine), path);
-    QCOMPARE(dissim::ui::fromEnginePath(engine), path);
 }
 
 void WindowHandlersTest::qtPatterns_data() {
