@@ -4,7 +4,7 @@
 # output) is lib.sh's.
 #
 # CTest passes in, besides lib.sh's:
-#   WINE             wine64
+#   WINE             scripts/wine, which starts wine64
 #   WINESERVER       its server
 #   WINEPREFIX       the Wine prefix the Windows tests share (scripts/test-windows makes it, with
 #                    Wine's trace of user32.MessageBeep switched on for traced programs)
