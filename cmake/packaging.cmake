@@ -1,8 +1,9 @@
 # The Debian package, made by CPack's DEB generator from a Release build (scripts/package runs
 # `cpack -G DEB`): the program, its desktop entry, icons and AppStream metadata (desktop/), a
-# manual page, the copyright and changelog files every Debian package carries, and the example
-# study. Its dependencies on shared libraries are worked out by dpkg-shlibdeps from the binary.
-# The manual page and the documentation files are installed by `cmake --install` as well.
+# manual page, the copyright and changelog files every Debian package carries, the example
+# study, and the page on analysing the matrix file with its recipes. Its dependencies on shared
+# libraries are worked out by dpkg-shlibdeps from the binary. The manual page and the
+# documentation files are installed by `cmake --install` as well.
 include(GNUInstallDirs)
 
 set(DISSIM_PACKAGE_NAME dissimilarity-matrices)
@@ -35,6 +36,14 @@ install(FILES ${packaging_dir}/copyright ${changelog}.gz DESTINATION ${package_d
 install(FILES ${PROJECT_SOURCE_DIR}/examples/example-sort-data.txt
               ${PROJECT_SOURCE_DIR}/examples/example-matrices.txt
         DESTINATION ${package_doc_dir}/examples)
+# From the matrix file to a map: the page, its picture and the recipes it shows, as in docs/.
+install(FILES ${PROJECT_SOURCE_DIR}/docs/analysis.md ${PROJECT_SOURCE_DIR}/docs/example-map.png
+        DESTINATION ${package_doc_dir})
+install(FILES ${PROJECT_SOURCE_DIR}/docs/recipes/read-matrices.sps
+              ${PROJECT_SOURCE_DIR}/docs/recipes/scaling-spss.sps
+              ${PROJECT_SOURCE_DIR}/docs/recipes/analysis.R
+              ${PROJECT_SOURCE_DIR}/docs/recipes/analysis.py
+        DESTINATION ${package_doc_dir}/recipes)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME ${DISSIM_PACKAGE_NAME})

@@ -6,7 +6,7 @@
 ; Made by scripts/package-windows, which passes in
 ;   VERSION  the program's version (CMake's project version), three numbers
 ;   STAGE    the folder holding what is installed: the program, LICENSE.txt, THIRD-PARTY.txt,
-;            README.txt and examples\
+;            README.txt, examples\ and docs\ (the analysis page, its picture and recipes)
 ;   ICON     the program's icon
 ;   OUTFILE  the installer to write
 
@@ -78,6 +78,14 @@ Function ${un}RemoveInstallation
   Delete "$INSTDIR\examples\example-sort-data.txt"
   Delete "$INSTDIR\examples\example-matrices.txt"
   RMDir "$INSTDIR\examples"
+  Delete "$INSTDIR\docs\analysis.md"
+  Delete "$INSTDIR\docs\example-map.png"
+  Delete "$INSTDIR\docs\recipes\read-matrices.sps"
+  Delete "$INSTDIR\docs\recipes\scaling-spss.sps"
+  Delete "$INSTDIR\docs\recipes\analysis.R"
+  Delete "$INSTDIR\docs\recipes\analysis.py"
+  RMDir "$INSTDIR\docs\recipes"
+  RMDir "$INSTDIR\docs"
   Delete "$INSTDIR\${UNINSTALLER}"
   RMDir "$INSTDIR"
   Delete "${SHORTCUT}"
@@ -105,6 +113,14 @@ Section "Install"
   SetOutPath "$INSTDIR\examples"
   File "${STAGE}\examples\example-sort-data.txt"
   File "${STAGE}\examples\example-matrices.txt"
+  SetOutPath "$INSTDIR\docs"
+  File "${STAGE}\docs\analysis.md"
+  File "${STAGE}\docs\example-map.png"
+  SetOutPath "$INSTDIR\docs\recipes"
+  File "${STAGE}\docs\recipes\read-matrices.sps"
+  File "${STAGE}\docs\recipes\scaling-spss.sps"
+  File "${STAGE}\docs\recipes\analysis.R"
+  File "${STAGE}\docs\recipes\analysis.py"
   SetOutPath "$INSTDIR"
   WriteUninstaller "$INSTDIR\${UNINSTALLER}"
   CreateShortcut "${SHORTCUT}" "$INSTDIR\${PROGRAM}" "" "$INSTDIR\${PROGRAM}" 0 SW_SHOWNORMAL \

@@ -1,0 +1,38 @@
+* SPSS only, after read-matrices.sps (PSPP has no PROXSCAL or ALSCAL): not run here.
+GET FILE='example-matrices.sav'.
+SPLIT FILE OFF.
+
+* A map of the study: ordinal MDS of the count block (11: the number of subjects + 1).
+TEMPORARY.
+SELECT IF matrix = 11.
+PROXSCAL s1 TO s12
+  /SHAPE=LOWER
+  /PROXIMITIES=DISSIMILARITIES
+  /TRANSFORMATION=ORDINAL
+  /INITIAL=TORGERSON
+  /CRITERIA=DIMENSIONS(2,2)
+  /PRINT=COMMON STRESS
+  /PLOT=COMMON.
+
+* Individual differences over the subjects' blocks (the weighted model, INDSCAL's).
+TEMPORARY.
+SELECT IF matrix <= 10.
+PROXSCAL s1 TO s12
+  /SHAPE=LOWER
+  /PROXIMITIES=DISSIMILARITIES
+  /MODEL=WEIGHTED
+  /TRANSFORMATION=ORDINAL
+  /INITIAL=TORGERSON
+  /CRITERIA=DIMENSIONS(2,2)
+  /PRINT=COMMON WEIGHTS STRESS
+  /PLOT=COMMON WEIGHTS.
+
+* The same with the older ALSCAL.
+TEMPORARY.
+SELECT IF matrix <= 10.
+ALSCAL VARIABLES=s1 TO s12
+  /SHAPE=SYMMETRIC
+  /LEVEL=ORDINAL
+  /MODEL=INDSCAL
+  /CRITERIA=DIMENS(2)
+  /PLOT=DEFAULT.
