@@ -62,7 +62,7 @@ end_platform() {
 # and removed at its end: the large files but the registry, which Wine only reads (its programs
 # and libraries), are hard links to the shared prefix's; everything else (the registry, the
 # settings files, the user's folders) is copied, so that nothing written there reaches the shared prefix.
-# About a tenth of a second, against more than ten for a new prefix.
+# Some hundredths of a second, against more than ten for a new prefix.
 PRIVATE_PREFIX=""
 make_prefix_at_dpi() {
     local shared=$WINEPREFIX
