@@ -59,14 +59,15 @@ end_platform() {
 # Wine runs at the resolution its prefix's registry names (LogPixels), read as each program
 # starts. Set in the shared prefix it would change every other test, so a test at another
 # resolution runs in a prefix of its own, made beside the shared one (in the same file system)
-# and removed at its end: the large files but the registry, which Wine only reads (its programs
-# and libraries), are hard links to the shared prefix's; everything else (the registry, the
-# settings files, the user's folders) is copied, so that nothing written there reaches the shared prefix.
-# Some hundredths of a second, against more than ten for a new prefix.
+# and removed at its end. Its large files, which Wine only reads (its programs and libraries),
+# are hard links to the shared prefix's; the registry and every small file (settings, the
+# user's folders) are copies, so that nothing written there reaches the shared prefix. Some
+# hundredths of a second, against more than ten for a new prefix.
 PRIVATE_PREFIX=""
 make_prefix_at_dpi() {
     local shared=$WINEPREFIX
-    [[ -f "$shared/system.reg" ]] || fail "no Wine prefix at $shared (scripts/test-windows makes it)"
+    [[ -f "$shared/system.reg" ]] ||
+        fail "no Wine prefix at $shared (scripts/test-windows makes it)"
     PRIVATE_PREFIX=$(mktemp -d "${shared%/}.${E2E_DPI}dpi.XXXXXX")
     cp -al "$shared/." "$PRIVATE_PREFIX" || fail "cannot link the prefix into $PRIVATE_PREFIX"
     (cd "$shared" && find . -type f \( -size -64k -o -name '*.reg' \) -print0 |
@@ -89,7 +90,8 @@ set_prefix_dpi() {
         '[HKEY_CURRENT_USER\Software\Wine\Debug]' '"RelayInclude"="user32.MessageBeep"' \
         >"$E2E_TMP/resolution.reg"
     WINEDEBUG=-all "$WINE" reg import "$(dialog_path "$E2E_TMP/resolution.reg")" \
-        >"$E2E_TMP/reg.log" 2>&1 || fail "cannot set LogPixels to $E2E_DPI in $WINEPREFIX"
+        >"$E2E_TMP/reg.log" 2>&1 </dev/null ||
+        fail "cannot set LogPixels to $E2E_DPI in $WINEPREFIX"
 }
 
 start_dissim() {
