@@ -8,7 +8,9 @@
 #   BELL_COUNTER     the bell counter (bell_counter.cpp)
 #   E2E_DATA         the folder of input files and expected outputs
 #   E2E_ARTIFACTS    where screenshots and, after a failure, logs are kept
-# Optional: E2E_TIME_LIMIT (seconds for the whole script), E2E_KEEP=1 (keep the temporary folder).
+# Optional: E2E_TIME_LIMIT (seconds for the whole script), E2E_KEEP=1 (keep the temporary folder),
+# E2E_DPI (the screen's dots per inch, 96 unless given: the window's layout, its clicks and the
+# screen itself are scaled by E2E_DPI/96; only the Windows program can be run at another one).
 # With E2E_PLATFORM=wine the program is the Windows .exe, run under Wine (lib_wine.sh): the same
 # workflows drive it, and only how it is started, how its beeps are counted and how a path is
 # typed into its file dialogs differ.
@@ -18,11 +20,17 @@ set -euo pipefail
 readonly MAIN_TITLE='Dissimilarity Matix Computation'
 readonly SUBJECTS_PROMPT='How many subjects?'
 readonly STIMULI_PROMPT='How many stimuli?'
+E2E_DPI=${E2E_DPI:-96}
 E2E_NAME=$(basename "$0" .sh)
+((E2E_DPI == 96)) || E2E_NAME+="_${E2E_DPI}dpi"
 E2E_HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-readonly E2E_NAME E2E_HERE
+readonly E2E_DPI E2E_NAME E2E_HERE
 
-# Left, top, width and height of each button in the window's client area, in pixels.
+# at_dpi PIXELS: a length of the layout (in pixels at 96 dpi) at the screen's resolution,
+# rounded to the nearest pixel (halves up), as the window scales its layout.
+at_dpi() { echo $((($1 * E2E_DPI + 48) / 96)); }
+
+# Left, top, width and height of each button in the window's client area, in pixels at 96 dpi.
 declare -A BUTTON_GEOMETRY=(
     [cmdSubsStim]="40 64 105 49"
     [cmdDataIn]="40 160 105 49"
@@ -141,7 +149,7 @@ begin() {
     ) &
     WATCHDOG_PID=$!
 
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp \
+    Xvfb -displayfd 3 -screen 0 "$(at_dpi 1024)x$(at_dpi 768)x24" -nolisten tcp \
         3>"$E2E_TMP/display" 2>"$E2E_TMP/xvfb.log" &
     XVFB_PID=$!
     poll 10 "Xvfb to report its display" test -s "$E2E_TMP/display"
@@ -178,11 +186,14 @@ start_program() {
     log "main window $MAIN_WIN is up"
 }
 
-# expect_main_size: the main window's client area is 474 x 424 pixels, as laid out.
+# expect_main_size: the main window's client area is 474 x 424 pixels at 96 dpi, as laid out,
+# scaled to the screen's resolution.
 expect_main_size() {
-    local size
+    local size expected
+    expected="$(at_dpi 474)x$(at_dpi 424)"
     size=$(xwininfo -id "$MAIN_WIN" | awk '/Width:/ { w = $2 } /Height:/ { h = $2 } END { print w "x" h }')
-    [[ "$size" == 474x424 ]] || fail "the main window is $size, not 474x424"
+    [[ "$size" == "$expected" ]] || fail "the main window is $size, not $expected"
+    log "the main window's client area is $size at $E2E_DPI dpi"
 }
 
 start_dissim() { start_program "$DISSIM_PROGRAM"; }
@@ -253,7 +264,8 @@ click() {
     local left top width height
     read -r left top width height <<<"${BUTTON_GEOMETRY[$1]}"
     log "click $1"
-    xdotool mousemove --window "$MAIN_WIN" $((left + width / 2)) $((top + height / 2)) click 1
+    xdotool mousemove --window "$MAIN_WIN" $(($(at_dpi "$left") + $(at_dpi "$width") / 2)) \
+        $(($(at_dpi "$top") + $(at_dpi "$height") / 2)) click 1
 }
 
 # key KEYS...: key presses to the window that has the focus.

@@ -27,6 +27,9 @@ require_bell_counter() { :; }
 # here with the system's compiler unless WINDOW_STATES names a built one.
 STATES_PID=""
 start_platform() {
+    # At another resolution than 96 dpi the test has a prefix of its own (make_prefix_at_dpi),
+    # with a server of its own from the start; the shared prefix's server is left alone.
+    ((E2E_DPI == 96)) || make_prefix_at_dpi
     "$WINESERVER" -k 2>/dev/null || true
     "$WINESERVER" -w 2>/dev/null || true
     local states=${WINDOW_STATES:-$E2E_TMP/window_states}
@@ -36,16 +39,59 @@ start_platform() {
     fi
     "$states" >"$E2E_TMP/window_states.out" 2>&1 &
     STATES_PID=$!
-    poll 10 "window_states to watch the windows" grep -q ready "$E2E_TMP/window_states.out"
+    poll 10 "window_states to watch the windows" grep -qs ready "$E2E_TMP/window_states.out"
+    ((E2E_DPI == 96)) || set_prefix_dpi
 }
 end_platform() {
     [[ -n "$STATES_PID" ]] && kill -TERM "$STATES_PID" 2>/dev/null
     "$WINESERVER" -k 2>/dev/null || true
     "$WINESERVER" -w 2>/dev/null || true
+    if [[ -n "$PRIVATE_PREFIX" ]]; then
+        rm -rf "$PRIVATE_PREFIX"
+        return 0
+    fi
     # Wine's services start with the first program of a server and keep the output they were
     # given: a console program here gives them none, so that CTest waits for none of them.
     DISPLAY='' "$WINESERVER" -p >/dev/null 2>&1 </dev/null || true
     DISPLAY='' WINEDEBUG=-all "$WINE" cmd /c exit >/dev/null 2>&1 </dev/null || true
+}
+
+# Wine runs at the resolution its prefix's registry names (LogPixels), read as each program
+# starts. Set in the shared prefix it would change every other test, so a test at another
+# resolution runs in a prefix of its own, made beside the shared one (in the same file system)
+# and removed at its end. Its large files, which Wine only reads (its programs and libraries),
+# are hard links to the shared prefix's; the registry and every small file (settings, the
+# user's folders) are copies, so that nothing written there reaches the shared prefix. Some
+# hundredths of a second, against more than ten for a new prefix.
+PRIVATE_PREFIX=""
+make_prefix_at_dpi() {
+    local shared=$WINEPREFIX
+    [[ -f "$shared/system.reg" ]] ||
+        fail "no Wine prefix at $shared (scripts/test-windows makes it)"
+    PRIVATE_PREFIX=$(mktemp -d "${shared%/}.${E2E_DPI}dpi.XXXXXX")
+    cp -al "$shared/." "$PRIVATE_PREFIX" || fail "cannot link the prefix into $PRIVATE_PREFIX"
+    (cd "$shared" && find . -type f \( -size -64k -o -name '*.reg' \) -print0 |
+        xargs -0 cp -a --parents --remove-destination -t "$PRIVATE_PREFIX") ||
+        fail "cannot copy the prefix's small files into $PRIVATE_PREFIX"
+    export WINEPREFIX=$PRIVATE_PREFIX
+    log "a Wine prefix of its own at $E2E_DPI dpi: $WINEPREFIX"
+}
+
+# set_prefix_dpi: LogPixels for the user and for the machine (Wine reads both), and the trace
+# of user32.MessageBeep that the beeps are counted by, in one import, whose program starts the
+# prefix's server on this test's X server.
+set_prefix_dpi() {
+    local dpi
+    dpi=$(printf '%08x' "$E2E_DPI")
+    printf '%s\r\n' 'Windows Registry Editor Version 5.00' '' \
+        '[HKEY_CURRENT_USER\Control Panel\Desktop]' "\"LogPixels\"=dword:$dpi" '' \
+        '[HKEY_LOCAL_MACHINE\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts]' \
+        "\"LogPixels\"=dword:$dpi" '' \
+        '[HKEY_CURRENT_USER\Software\Wine\Debug]' '"RelayInclude"="user32.MessageBeep"' \
+        >"$E2E_TMP/resolution.reg"
+    WINEDEBUG=-all "$WINE" reg import "$(dialog_path "$E2E_TMP/resolution.reg")" \
+        >"$E2E_TMP/reg.log" 2>&1 </dev/null ||
+        fail "cannot set LogPixels to $E2E_DPI in $WINEPREFIX"
 }
 
 start_dissim() {

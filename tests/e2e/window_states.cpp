@@ -4,9 +4,14 @@
 // focus. Wine waits for this property each time it shows or hides a window (two seconds when
 // it never comes); the end-to-end tests of the Windows program run with this beside them.
 //
-//   window_states   runs until killed; prints "ready" on standard output once it watches.
+//   window_states   runs until killed; prints "ready" on standard output once it watches, and
+//                   "gone 0x..." for each window that had gone before its state was set.
 //
-// The display comes from DISPLAY.
+// A window can be destroyed before its map or unmap is handled here (a program that ends at
+// once, a test that ends it): setting its state then fails with an X error (BadWindow), which
+// says nothing about the windows that remain, so it is noted and the watch goes on. Any other X
+// error is written to standard error and the watch goes on too; only the loss of the display
+// ends it. The display comes from DISPLAY.
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -14,12 +19,30 @@
 
 #include <cstdio>
 
+namespace {
+
+int onError(Display* display, XErrorEvent* error) {
+    if (error->error_code == BadWindow) {
+        std::printf("gone 0x%lx\n", error->resourceid);
+        std::fflush(stdout);
+        return 0;
+    }
+    char text[256] = {};
+    XGetErrorText(display, error->error_code, text, sizeof text);
+    std::fprintf(stderr, "window_states: X error \"%s\" (request %d) on 0x%lx; going on\n", text,
+                 error->request_code, error->resourceid);
+    return 0;
+}
+
+} // namespace
+
 int main() {
     Display* display = XOpenDisplay(nullptr);
     if (display == nullptr) {
         std::fprintf(stderr, "window_states: cannot open the display\n");
         return 1;
     }
+    XSetErrorHandler(onError);
     const Window root = DefaultRootWindow(display);
     const Atom wmState = XInternAtom(display, "WM_STATE", False);
     XSelectInput(display, root, SubstructureNotifyMask);

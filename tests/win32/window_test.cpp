@@ -1,7 +1,12 @@
 // The Win32 window itself, under the real workflow with a scripted prompt, beep and file
-// dialog: the window class, its title and size, every control's place, text and style as laid
-// out, the keyboard (Tab around the buttons, Enter, Escape, Alt+X), and the labels' texts and
+// dialog: the window class, its title and colour, every control's text and style as laid out,
+// the keyboard (Tab around the buttons, Enter, Escape, Alt+X), and the labels' texts and
 // tooltips as the handlers leave them. Needs a display: under Wine, run by window_test.sh.
+//
+// Win32WindowLayout is the window at the screen's resolution, which the run is told in E2E_DPI
+// (96 unless given; under Wine the prefix names it, so each resolution is a run of its own):
+// the client area and every control's place scaled from 96 dpi, the system's font at that
+// resolution, and the labels wrapping a long text and cutting it off inside their boxes.
 
 #include "frm_vorlan4.h"
 #include "workflow_fixture.h"
@@ -10,8 +15,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <ostream>
 #include <string>
+#include <vector>
 
 // Rectangles compared and printed whole (found by argument-dependent lookup, so global).
 bool operator==(const RECT& a, const RECT& b) {
@@ -45,10 +52,86 @@ RECT placeOf(HWND control) {
     return rect;
 }
 
-RECT expectedPlace(const layout::Place& at) {
-    return {layout::pixels(at.left), layout::pixels(at.top), layout::pixels(at.left + at.width),
-            layout::pixels(at.top + at.height)};
+// The screen's dots per inch that this run expects.
+int expectedDpi() {
+    wchar_t value[16] = {};
+    const DWORD length = ::GetEnvironmentVariableW(L"E2E_DPI", value, 16);
+    return length > 0 && length < 16 ? std::stoi(value) : 96;
 }
+
+// A length of the layout in twips, in pixels at the expected resolution: scaled from 96 dpi by
+// dpi/96 and rounded to the nearest pixel, halves up.
+int atDpi(int twips) {
+    return (layout::pixels(twips) * expectedDpi() + 48) / 96;
+}
+
+// Place and size are scaled each on its own.
+RECT expectedPlace(const layout::Place& at) {
+    const int left = atDpi(at.left);
+    const int top = atDpi(at.top);
+    return {left, top, left + atDpi(at.width), top + atDpi(at.height)};
+}
+
+// The font that Windows gives messages and controls at this resolution.
+LOGFONTW messageFontAt(UINT dpi) {
+    using ForDpi = BOOL(WINAPI*)(UINT, UINT, PVOID, UINT, UINT);
+    const auto forDpi = reinterpret_cast<ForDpi>(reinterpret_cast<void (*)()>(
+        ::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "SystemParametersInfoForDpi")));
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof(metrics);
+    EXPECT_NE(forDpi, nullptr);
+    if (forDpi != nullptr) {
+        EXPECT_TRUE(forDpi(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0, dpi));
+    }
+    return metrics.lfMessageFont;
+}
+
+LOGFONTW fontOf(HWND control) {
+    LOGFONTW font{};
+    const auto handle = reinterpret_cast<HFONT>(::SendMessageW(control, WM_GETFONT, 0, 0));
+    EXPECT_NE(handle, nullptr);
+    ::GetObjectW(handle, sizeof(font), &font);
+    return font;
+}
+
+// The pixels a control paints of its client area, in a larger picture of another colour so
+// that whatever it paints outside its box shows too.
+class Painted {
+public:
+    static constexpr COLORREF kAround = RGB(255, 0, 255);
+
+    Painted(HWND control, int width, int height) : width_(width), height_(height) {
+        HDC screen = ::GetDC(nullptr);
+        dc_ = ::CreateCompatibleDC(screen);
+        bitmap_ = ::CreateCompatibleBitmap(screen, width, height);
+        ::ReleaseDC(nullptr, screen);
+        previous_ = ::SelectObject(dc_, bitmap_);
+        const RECT all{0, 0, width, height};
+        HBRUSH around = ::CreateSolidBrush(kAround);
+        ::FillRect(dc_, &all, around);
+        ::DeleteObject(around);
+        ::SendMessageW(control, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc_),
+                       PRF_CLIENT | PRF_ERASEBKGND);
+    }
+    ~Painted() {
+        ::SelectObject(dc_, previous_);
+        ::DeleteObject(bitmap_);
+        ::DeleteDC(dc_);
+    }
+    Painted(const Painted&) = delete;
+    Painted& operator=(const Painted&) = delete;
+
+    COLORREF at(int x, int y) const { return ::GetPixel(dc_, x, y); }
+    int width() const { return width_; }
+    int height() const { return height_; }
+
+private:
+    int width_;
+    int height_;
+    HDC dc_;
+    HBITMAP bitmap_;
+    HGDIOBJ previous_;
+};
 
 // The window over scripted pieces; shown, as a person meets it.
 struct WindowFixture {
@@ -95,15 +178,12 @@ struct WindowFixture {
     }
 };
 
-TEST(Win32Window, IsTheWindowClassWithItsTitleSizeAndColour) {
+TEST(Win32Window, IsTheWindowClassWithItsTitleAndColour) {
     WindowFixture f;
     wchar_t className[64] = {};
     ::GetClassNameW(f.window.handle(), className, 64);
     EXPECT_EQ(std::wstring(className), L"frmVorlan4");
     EXPECT_EQ(textOf(f.window.handle()), L"Dissimilarity Matix Computation");
-    RECT client;
-    ::GetClientRect(f.window.handle(), &client);
-    EXPECT_EQ(client, (RECT{0, 0, 474, 424}));
     // The labels are boxes in the colour of the buttons.
     HDC dc = ::GetDC(f.label(layout::lblStatus));
     const auto brush = reinterpret_cast<HBRUSH>(
@@ -114,11 +194,10 @@ TEST(Win32Window, IsTheWindowClassWithItsTitleSizeAndColour) {
     ::ReleaseDC(f.label(layout::lblStatus), dc);
 }
 
-TEST(Win32Window, EveryControlHasItsPlaceTextAndStyle) {
+TEST(Win32Window, EveryControlHasItsTextAndStyle) {
     WindowFixture f;
     for (const layout::Button& button : layout::kButtons) {
         SCOPED_TRACE(button.name);
-        EXPECT_EQ(placeOf(f.button(button.id)), expectedPlace(button.place));
         EXPECT_EQ(textOf(f.button(button.id)), widened(button.caption));
         const LONG_PTR style = ::GetWindowLongPtrW(f.button(button.id), GWL_STYLE);
         EXPECT_EQ(style & BS_TYPEMASK, BS_PUSHBUTTON) << "no default button";
@@ -128,12 +207,118 @@ TEST(Win32Window, EveryControlHasItsPlaceTextAndStyle) {
     }
     for (const layout::Label& label : layout::kLabels) {
         SCOPED_TRACE(label.name);
-        EXPECT_EQ(placeOf(f.label(label.id)), expectedPlace(label.place));
         EXPECT_EQ(textOf(f.label(label.id)), widened(label.startText));
         const LONG_PTR style = ::GetWindowLongPtrW(f.label(label.id), GWL_STYLE);
         EXPECT_EQ(style & SS_TYPEMASK, SS_LEFT) << "wraps at spaces";
         EXPECT_TRUE(style & SS_NOPREFIX) << "an ampersand in a path is no access key";
         EXPECT_FALSE(style & WS_TABSTOP);
+    }
+}
+
+// The client area at each resolution: 474 x 424 at 96 dpi, scaled (592.5 rounded up at 120).
+struct ClientSize {
+    int dpi;
+    LONG width;
+    LONG height;
+};
+constexpr ClientSize kClientSizes[] = {
+    {96, 474, 424}, {120, 593, 530}, {144, 711, 636}, {192, 948, 848}};
+
+TEST(Win32WindowLayout, ClientAreaIsTheLayoutsSizeAtTheScreensResolution) {
+    WindowFixture f;
+    HDC screen = ::GetDC(nullptr);
+    const int dpi = ::GetDeviceCaps(screen, LOGPIXELSX);
+    ::ReleaseDC(nullptr, screen);
+    ASSERT_EQ(dpi, expectedDpi()) << "the screen is not at the resolution this run is for";
+    const auto size = std::find_if(std::begin(kClientSizes), std::end(kClientSizes),
+                                   [dpi](const ClientSize& s) { return s.dpi == dpi; });
+    ASSERT_NE(size, std::end(kClientSizes)) << "no client size known at " << dpi << " dpi";
+    RECT client;
+    ::GetClientRect(f.window.handle(), &client);
+    EXPECT_EQ(client, (RECT{0, 0, size->width, size->height}));
+}
+
+TEST(Win32WindowLayout, EveryControlHasItsPlaceAtTheScreensResolution) {
+    WindowFixture f;
+    for (const layout::Button& button : layout::kButtons) {
+        SCOPED_TRACE(button.name);
+        EXPECT_EQ(placeOf(f.button(button.id)), expectedPlace(button.place));
+    }
+    for (const layout::Label& label : layout::kLabels) {
+        SCOPED_TRACE(label.name);
+        EXPECT_EQ(placeOf(f.label(label.id)), expectedPlace(label.place));
+    }
+}
+
+TEST(Win32WindowLayout, EveryControlHasTheSystemsFontAtTheScreensResolution) {
+    WindowFixture f;
+    const LOGFONTW system = messageFontAt(UINT(expectedDpi()));
+    // The system's font is its size at 96 dpi scaled, not another font.
+    const LOGFONTW at96 = messageFontAt(96);
+    EXPECT_EQ(std::wstring(system.lfFaceName), std::wstring(at96.lfFaceName));
+    EXPECT_EQ(-system.lfHeight, (-at96.lfHeight * expectedDpi() + 48) / 96);
+    std::vector<HWND> controls;
+    for (const layout::Button& button : layout::kButtons) {
+        controls.push_back(f.button(button.id));
+    }
+    for (const layout::Label& label : layout::kLabels) {
+        controls.push_back(f.label(label.id));
+    }
+    for (HWND control : controls) {
+        SCOPED_TRACE(textOf(control).c_str());
+        const LOGFONTW font = fontOf(control);
+        EXPECT_EQ(std::wstring(font.lfFaceName), std::wstring(system.lfFaceName));
+        EXPECT_EQ(font.lfHeight, system.lfHeight);
+        EXPECT_EQ(font.lfWeight, system.lfWeight);
+    }
+}
+
+TEST(Win32WindowLayout, LabelsWrapALongTextAndCutItOffInsideTheirBoxes) {
+    WindowFixture f;
+    const std::wstring text =
+        L"The output file cannot be opened for writing: another program has it open. Close "
+        L"it there, or choose another output file, and press the button again to write the "
+        L"matrices of every subject and the count matrix. The input file is left as it was, "
+        L"and so are the counts of subjects and stimuli that were given.";
+    for (const layout::Label& label : layout::kLabels) {
+        SCOPED_TRACE(label.name);
+        const HWND control = f.label(label.id);
+        ::SetWindowTextW(control, text.c_str());
+        RECT box;
+        ::GetClientRect(control, &box);
+        HDC dc = ::GetDC(control);
+        const HGDIOBJ previous =
+            ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(control, WM_GETFONT, 0, 0)));
+        TEXTMETRICW metrics{};
+        ::GetTextMetricsW(dc, &metrics);
+        RECT needed = box;
+        ::DrawTextW(dc, text.c_str(), -1, &needed, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+        ::SelectObject(dc, previous);
+        ::ReleaseDC(control, dc);
+        const int line = metrics.tmHeight;
+        ASSERT_GT(needed.bottom, box.bottom) << "the text must be too long for the box";
+
+        const Painted painted(control, box.right + 2 * line, box.bottom + 2 * line);
+        const COLORREF face = ::GetSysColor(COLOR_BTNFACE);
+        int inkOutside = 0;
+        std::vector<int> rightmostInk(std::size_t(box.bottom / line + 1), -1);
+        for (int y = 0; y < painted.height(); ++y) {
+            for (int x = 0; x < painted.width(); ++x) {
+                const COLORREF colour = painted.at(x, y);
+                if (x >= box.right || y >= box.bottom) {
+                    inkOutside += colour != Painted::kAround;
+                } else if (colour != face) {
+                    int& rightmost = rightmostInk[std::size_t(y / line)];
+                    rightmost = std::max(rightmost, x);
+                }
+            }
+        }
+        EXPECT_EQ(inkOutside, 0) << "painted outside its box";
+        // Every whole line that the box holds is written, each filled to past its middle:
+        // the text wraps at the box's width, line after line, until the box ends.
+        for (int whole = 0; whole < box.bottom / line; ++whole) {
+            EXPECT_GT(rightmostInk[std::size_t(whole)], box.right / 2) << "line " << whole;
+        }
     }
 }
 
