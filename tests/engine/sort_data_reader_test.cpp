@@ -156,7 +156,8 @@ INSTANTIATE_TEST_SUITE_P(
                   "1 \xEF\xBB\xBF"
                   "2",
                   2, "is not a number"},
-        ErrorCase{"controlCharactersShownSafely", std::string("1 a\x01z", 5), 2, "\"a?z\""},
+        ErrorCase{"controlCharactersShownSafely", std::string("1 a\x01z", 5), 2,
+                  "\"a\\x01z\" holds bytes that are not text"},
         ErrorCase{"longItemCut", "1 " + std::string(100, '7') + "x", 2, "77...\" is not"},
         ErrorCase{"hugeItem", std::string(100000, '1'), 1, "is too long"},
         ErrorCase{"itemBeyondTheLongest", "1 " + std::string(4096, '0') + "1", 2,
