@@ -390,23 +390,34 @@ bool takePlainItem(const char* data, std::size_t& p, std::size_t end, bool comma
 }
 
 #if defined(__SSE2__)
-// Eight items at data[p] that are each one space and one digit, followed by a separator: stores
-// their codes and returns true; otherwise false. Each 16-bit lane of the 16 bytes holds a space
-// and a digit, so the lane shifted right by a byte is the digit's value.
-bool takeEightSpacedDigits(const char* data, std::size_t p, std::size_t end, std::int16_t* codes) {
+// Eight items at data[p] that are each one separator byte (a space, a tab, or a comma or
+// semicolon where one may stand) and one digit, followed by a separator: stores their codes and
+// returns true; otherwise false. Each 16-bit lane of the 16 bytes holds a separator and a
+// digit, so the lane shifted right by a byte is the digit's value. Only the first separator
+// can be a comma that may not stand: every later one follows an item.
+bool takeEightSeparatedDigits(const char* data, std::size_t p, std::size_t end, bool commaAllowed,
+                              std::int16_t* codes) {
     constexpr std::size_t kBytes = 16;
-    if (end - p <= kBytes || !isItemEnd(data[p + kBytes])) {
+    constexpr unsigned kEven = 0x5555; // the separators' places
+    constexpr unsigned kOdd = 0xAAAA;  // the digits' places
+    if (end - p <= kBytes || !isItemEnd(data[p + kBytes]) || (!commaAllowed && isComma(data[p]))) {
         return false;
     }
     const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + p));
     const __m128i values = _mm_sub_epi8(bytes, _mm_set1_epi8('0'));
     const __m128i digits = _mm_cmpeq_epi8(_mm_min_epu8(values, _mm_set1_epi8(9)), values);
-    const __m128i spaces = _mm_cmpeq_epi8(bytes, _mm_set1_epi8(' '));
     const auto digitBits = static_cast<unsigned>(_mm_movemask_epi8(digits));
-    const auto spaceBits = static_cast<unsigned>(_mm_movemask_epi8(spaces));
-    constexpr unsigned kEven = 0x5555; // the spaces' places
-    constexpr unsigned kOdd = 0xAAAA;  // the digits' places
-    if ((spaceBits & kEven) != kEven || (digitBits & kOdd) != kOdd) {
+    // Spaces are asked for first, alone: they are the most common, and the others cost more.
+    auto separatorBits =
+        static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, _mm_set1_epi8(' '))));
+    if ((separatorBits & kEven) != kEven) {
+        const __m128i others =
+            _mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('\t')),
+                         _mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8(',')),
+                                      _mm_cmpeq_epi8(bytes, _mm_set1_epi8(';'))));
+        separatorBits |= static_cast<unsigned>(_mm_movemask_epi8(others));
+    }
+    if ((separatorBits & kEven) != kEven || (digitBits & kOdd) != kOdd) {
         return false;
     }
     _mm_storeu_si128(reinterpret_cast<__m128i*>(codes), _mm_srli_epi16(values, 8));
@@ -435,7 +446,8 @@ void SortDataReader::readCodes(std::int64_t subject, std::int16_t* codes, std::i
         const std::int64_t first = k;
         while (k <= count) {
 #if defined(__SSE2__)
-            if (count - k >= 7 && takeEightSpacedDigits(data, p, end_, codes + k)) {
+            if (count - k >= 7 &&
+                takeEightSeparatedDigits(data, p, end_, commaAllowed, codes + k)) {
                 p += 16;
                 k += 8;
                 commaAllowed = true;

@@ -62,11 +62,12 @@ public:
 
 private:
     // The common item is taken straight from the buffer by a fast path: spaces or tabs (and
-    // one comma where a comma may stand), an optional minus, one to five digits within the
-    // range, and a separator, all in the buffer already. Anything else (a line end before the
-    // item, a quote, a plus, a fraction or exponent, a value beyond the range, an item cut by
-    // the end of the buffer) is left to readItemCode. Sort data is most often one-digit codes
-    // each after one space; eight of those are taken in one step where the processor can.
+    // one comma or semicolon where one may stand), an optional minus, one to five digits within
+    // the range, and a separator, all in the buffer already. Anything else (a line end before
+    // the item, a quote, a plus, a fraction or exponent, a value beyond the range, an item cut
+    // by the end of the buffer) is left to readItemCode. Sort data is most often one-digit
+    // codes each after one separator (a space, or a spreadsheet's tab, comma or semicolon);
+    // eight of those are taken in one step where the processor can.
     //
     // After `taken` items of the fast path ending at `end`: the state the general path leaves.
     void tookPlainItems(std::size_t end, std::int64_t taken);

@@ -145,6 +145,10 @@ INSTANTIATE_TEST_SUITE_P(
                 "\"1.5\" is not a whole number"},
         RunCase{"emptyItemBetweenCommas", "1", "3", "1,,2,3\n", false, "",
                 Statuses{kProcessing, kFailed}, "stimulus 2, line 1: an empty item"},
+        // Before eight one-digit codes, which the reader takes in one step where it can.
+        RunCase{"semicolonBeforeTheFirstCode", "1", "9", ";1;2;3;4;5;6;7;8;9\n", false, "",
+                Statuses{kProcessing, kFailed},
+                "stimulus 1, line 1: an empty item stands before this semicolon"},
         // A subject count beyond the count matrix's 16 bits fails once the files are open.
         RunCase{"subjectCount32768", "32768", "2", "1 2\n", false, "",
                 Statuses{kProcessing, kFailed}, "32767"},

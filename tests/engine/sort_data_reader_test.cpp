@@ -330,8 +330,10 @@ TEST(SortDataReader, CountsTheCodesRead) {
 // item form and separator, including items cut by the end of the reader's buffer.
 // Mostly: every item and separator form in turn. Spaced digits: the usual sort data, one-digit
 // codes each after one space, broken now and then by another form, so that runs of them start
-// and end at every place (line ends, the reader's buffer ends among them).
-enum class Mix { Mostly, SpacedDigits };
+// and end at every place (line ends, the reader's buffer ends among them). Separated digits: the
+// same after one tab, comma or semicolon (as spreadsheets write them) or space, in stretches of
+// one and mixed.
+enum class Mix { Mostly, SpacedDigits, SeparatedDigits };
 
 class ReaderShortCut : public testing::TestWithParam<Mix> {};
 
@@ -347,9 +349,12 @@ TEST_P(ReaderShortCut, ReadsEveryFormAsTheGeneralPathDoes) {
     for (std::size_t i = 0; text.size() < kTextBytes; ++i) {
         std::string item = items[(i * 7 + i / 13) % std::size(items)];
         const char* separator = separators[(i * 3 + i / 11) % std::size(separators)];
-        if (GetParam() == Mix::SpacedDigits && random() % 23 != 0) {
+        if (GetParam() != Mix::Mostly && random() % 23 != 0) {
             item = std::string(1, static_cast<char>('0' + random() % 10));
-            separator = " ";
+            const char* oneByte[] = {" ", "\t", ",", ";"};
+            separator = GetParam() == Mix::SpacedDigits ? " "
+                        : i % 1000 < 500                ? oneByte[(i / 100) % 4]
+                                                        : oneByte[random() % 4];
         }
         text += item;
         text += separator;
@@ -385,9 +390,12 @@ TEST_P(ReaderShortCut, ReadsEveryFormAsTheGeneralPathDoes) {
     EXPECT_EQ(reader.codesRead(), static_cast<std::int64_t>(expected.size()));
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, ReaderShortCut, testing::Values(Mix::Mostly, Mix::SpacedDigits),
+INSTANTIATE_TEST_SUITE_P(Table, ReaderShortCut,
+                         testing::Values(Mix::Mostly, Mix::SpacedDigits, Mix::SeparatedDigits),
                          [](const auto& info) {
-                             return info.param == Mix::Mostly ? "mostly" : "spacedDigits";
+                             return info.param == Mix::Mostly         ? "mostly"
+                                    : info.param == Mix::SpacedDigits ? "spacedDigits"
+                                                                      : "separatedDigits";
                          });
 
 } // namespace
