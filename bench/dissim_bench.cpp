@@ -3,6 +3,7 @@
 //
 //   dissim_bench [--sizes typical,large] [--conditions settled,warm] [--rounds N] [--verbose]
 //                [FOLDER]
+//   dissim_bench --reader [--rounds N] [FOLDER]   the sort data reader alone (bench_reader.h)
 //
 // Two conditions. Settled: before every measured run the previous output is deleted, the disks
 // are synced and the machine stays idle for 3 s, as before a person's one run (a machine that
@@ -17,6 +18,7 @@
 // compared byte for byte with the reference run's. Every file made is deleted again.
 
 #include "bench_programs.h"
+#include "bench_reader.h"
 #include "bench_sort_data.h"
 
 #include <algorithm>
@@ -51,6 +53,7 @@ enum class Condition { Settled, Warm };
 struct Options {
     int rounds = 0; // 0: each study's own
     bool verbose = false;
+    bool reader = false;
     std::vector<Study> studies;
     std::vector<Condition> conditions;
     std::filesystem::path folder;
@@ -61,6 +64,7 @@ struct Options {
                  "dissim_bench: %s\n"
                  "usage: dissim_bench [--sizes small,typical,large] [--conditions settled,warm]\n"
                  "                    [--rounds N] [--verbose] [FOLDER]\n"
+                 "       dissim_bench --reader [--rounds N] [FOLDER]\n"
                  "  FOLDER is where the files are written (default: the temporary folder)\n",
                  why);
     std::exit(2);
@@ -108,6 +112,8 @@ Options parseOptions(int argc, char** argv) {
                 options.conditions.push_back(name == "settled" ? Condition::Settled
                                                                : Condition::Warm);
             }
+        } else if (arg == "--reader") {
+            options.reader = true;
         } else if (arg == "--verbose") {
             options.verbose = true;
         } else if (arg == "-h" || arg == "--help") {
@@ -247,6 +253,9 @@ int main(int argc, char** argv) {
     std::error_code error;
     if (!std::filesystem::is_directory(options.folder, error)) {
         usage(("\"" + options.folder.string() + "\" is not a folder").c_str());
+    }
+    if (options.reader) {
+        return bench::benchReader(options.folder, options.rounds > 0 ? options.rounds : 7) ? 0 : 1;
     }
     std::printf("folder %s; engine: the engine's whole run; reference: one thread, a block at a "
                 "time in one write(); write X: the output's bytes in X chunks (the floor is the "

@@ -1,6 +1,7 @@
 #include "dissimilarity_run.h"
 
 #include "files.h"
+#include "layout_note.h"
 #include "matrix_writer.h"
 #include "memory_limit.h"
 #include "pair_counts.h"
@@ -63,7 +64,7 @@ void sizeArrays(RunState& state) {
 RunResult fail(RunObserver& observer, std::string description) {
     observer.runFailing(description);
     observer.statusChanged(kStatusFailed);
-    return {false, std::move(description)};
+    return {false, std::move(description), {}};
 }
 
 // Every failure ends as a description: the run's own (RunError) as it stands, anything the
@@ -92,12 +93,14 @@ public:
         try {
             observer_.statusChanged(kStatusProcessing);
             setUpCounts();
-            subjectLoop();
+            SortDataReader reader(input_);
+            subjectLoop(reader);
+            std::string note = layoutNote(reader);
             writeCountBlock();
             input_.close();
             output_.close();
             observer_.statusChanged(kStatusDone);
-            return {true, {}};
+            return {true, {}, std::move(note)};
         } catch (const std::exception& error) {
             return failurePath(describe(error));
         }
@@ -118,8 +121,7 @@ private:
     // Per subject: read its codes, take them into the counts, write its block. The subject's
     // own matrix is needed by no one until the run ends (its block is written from the codes),
     // so only the last complete subject's codes are kept, for settleArrays().
-    void subjectLoop() {
-        SortDataReader reader(input_);
+    void subjectLoop(SortDataReader& reader) {
         const std::int64_t subjects = state_.numSubjects.loopCount();
         for (std::int64_t s = 1; s <= subjects; ++s) {
             reader.readCodes(s, state_.groupCodes.data(), n_);
@@ -131,6 +133,16 @@ private:
             observer_.statusChanged(kStatusWriting);
             writer_.writeSubjectBlock(state_.groupCodes.data(), n_);
         }
+    }
+
+    // Once every code is read: whether the file's lines look laid out the other way round. The
+    // rest of the file is looked at only where the counts leave a note possible.
+    std::string layoutNote(SortDataReader& reader) {
+        const std::int64_t subjects = state_.numSubjects.loopCount();
+        if (!layoutCanBeTold(subjects, n_)) {
+            return {};
+        }
+        return transposedLayoutNote(reader.lineLayout(), subjects, n_);
     }
 
     void writeCountBlock() {

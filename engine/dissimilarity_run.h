@@ -30,6 +30,9 @@ public:
 struct RunResult {
     bool done = false;       // false: the run failed
     std::string description; // on failure, what failed and where (one line)
+    // After a completed run, what the researcher should know about its input although the run
+    // went well (a sort data file that looks laid out the other way round); empty when nothing.
+    std::string note;
 };
 
 // One dissimilarity run over the settings in state: sizes the work arrays, reads every

@@ -50,19 +50,20 @@ void RunSubmission::submit() {
     thread_ = std::thread([this] {
         HandingOverObserver observer(handoff_, lblStatus_, beeper_);
         // The run turns every failure into a failed result of its own.
-        const RunResult result = runDissimilarity(state_, observer);
-        handoff_.handOver([this, done = result.done, description = result.description] {
-            ended(done, description);
-        });
+        RunResult result = runDissimilarity(state_, observer);
+        // The status label's detail: after a failure what failed and where, after a completed
+        // run its note, if any.
+        std::string detail = result.done ? std::move(result.note) : std::move(result.description);
+        handoff_.handOver(
+            [this, done = result.done, detail = std::move(detail)] { ended(done, detail); });
     });
 }
 
-void RunSubmission::ended(bool done, const std::string& description) {
+void RunSubmission::ended(bool done, const std::string& detail) {
     // The thread has handed over its last report and is ending.
     thread_.join();
     running_ = false;
-    // After a failure the status label's detail tells what failed and where.
-    lblStatus_.setDetail(done ? std::string() : description);
+    lblStatus_.setDetail(detail);
     view_.setBusy(false);
     view_.runEnded(done);
     if (closeWhenEnded_) {

@@ -23,7 +23,8 @@ public:
     // technology where the toolkit can say so.
     virtual void setBusy(bool busy) = 0;
     // The run has ended and the window takes input again; done is false after a failure. The
-    // status label shows the run's last text and, after a failure, its detail.
+    // status label shows the run's last text and as its detail what failed and where, or after
+    // a completed run its note on the input (a file that looks laid out the other way round).
     virtual void runEnded(bool done) = 0;
     // Closes the window now, which ends the program: a close asked for while the run went.
     virtual void closeWindow() = 0;
@@ -53,7 +54,8 @@ public:
     bool mayClose();
 
 private:
-    void ended(bool done, const std::string& description);
+    // detail: the status label's detail from now on (empty: none).
+    void ended(bool done, const std::string& detail);
 
     RunState& state_;
     Label& lblStatus_;

@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <random>
@@ -81,6 +82,7 @@ TEST_P(Runs, WriteTheExpectedFileAndStatuses) {
     EXPECT_EQ(outcome.output, c.output);
     EXPECT_EQ(outcome.observer.statuses, c.statuses);
     EXPECT_EQ(outcome.inputAfter, c.input) << "the input file must never change";
+    EXPECT_EQ(outcome.result.note, "");
     if (c.done) {
         EXPECT_TRUE(outcome.observer.failures.empty());
     } else {
@@ -143,6 +145,10 @@ INSTANTIATE_TEST_SUITE_P(
                 "\"1.5\" is not a whole number"},
         RunCase{"emptyItemBetweenCommas", "1", "3", "1,,2,3\n", false, "",
                 Statuses{kProcessing, kFailed}, "stimulus 2, line 1: an empty item"},
+        // Before eight one-digit codes, which the reader takes in one step where it can.
+        RunCase{"semicolonBeforeTheFirstCode", "1", "9", ";1;2;3;4;5;6;7;8;9\n", false, "",
+                Statuses{kProcessing, kFailed},
+                "stimulus 1, line 1: an empty item stands before this semicolon"},
         // A subject count beyond the count matrix's 16 bits fails once the files are open.
         RunCase{"subjectCount32768", "32768", "2", "1 2\n", false, "",
                 Statuses{kProcessing, kFailed}, "32767"},
@@ -156,6 +162,89 @@ INSTANTIATE_TEST_SUITE_P(
                 "32-bit"},
         RunCase{"stimulusCountTooLargeForMemory", "1", "1000000", "1\n", false, "",
                 Statuses{kFailed}, "of memory"}),
+    testsupport::ByName());
+
+// A file laid out the other way round (one line per stimulus, one code per subject) reads
+// without fault: the run does all it does for any other layout of the same codes (the same
+// statuses and bytes as over the codes on one line) and only its note tells. No note where the
+// lines do not show that layout.
+struct LayoutCase {
+    const char* name;
+    const char* subjects;
+    const char* stimuli;
+    std::string input;
+    const char* note; // a piece of the note; "" for none
+};
+
+class LayoutNote : public testing::TestWithParam<LayoutCase> {};
+
+TEST_P(LayoutNote, IsGivenOnlyForOneLinePerStimulusAndChangesNothingElse) {
+    const LayoutCase& c = GetParam();
+    testsupport::TempDir dir;
+    const Outcome outcome = run(dir, c.subjects, c.stimuli, c.input);
+    std::string oneLine = c.input;
+    std::replace_if(
+        oneLine.begin(), oneLine.end(), [](char b) { return b == '\r' || b == '\n'; }, ' ');
+    testsupport::TempDir otherDir;
+    const Outcome plain = run(otherDir, c.subjects, c.stimuli, oneLine);
+    ASSERT_TRUE(outcome.result.done) << outcome.result.description;
+    EXPECT_EQ(outcome.output, plain.output);
+    EXPECT_EQ(outcome.observer.statuses, plain.observer.statuses);
+    EXPECT_EQ(plain.result.note, "");
+    if (*c.note == '\0') {
+        EXPECT_EQ(outcome.result.note, "");
+    } else {
+        EXPECT_NE(outcome.result.note.find(c.note), std::string::npos) << outcome.result.note;
+        EXPECT_NE(outcome.result.note.find("laid out the other way round"), std::string::npos);
+    }
+}
+
+// ASCII text as a spreadsheet's UTF-16 "Unicode text" holds it.
+std::string utf16(const std::string& text) {
+    std::string bytes = "\xFF\xFE";
+    for (char c : text) {
+        bytes += c;
+        bytes += '\0';
+    }
+    return bytes;
+}
+
+constexpr const char* kFourByThree = "Each of the file's 4 lines holds 3 codes, one per subject";
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, LayoutNote,
+    testing::Values(
+        LayoutCase{"oneLinePerStimulus", "3", "4", "1 1 2\n1 2 2\n2 1 1\n3 3 1\n", kFourByThree},
+        LayoutCase{"asSpreadsheetsWriteIt", "3", "4",
+                   "1\t1\t2\r\n1\t\"2\"\t2\r\n2\t1\t1\r\n3\t3\t1\r\n\r\n \r\n", kFourByThree},
+        LayoutCase{"semicolonsAndNoLastLineEnd", "3", "4", "1;1;2;\n1;2;2;\n\n2;1;1;\n3;3;1;",
+                   kFourByThree},
+        LayoutCase{"utf16", "3", "4", utf16("1\t1\t2\r\n1\t2\t2\r\n2\t1\t1\r\n3\t3\t1\r\n"),
+                   kFourByThree},
+        LayoutCase{"twelveLinesOfTen", "10", "12",
+                   [] {
+                       std::string lines;
+                       for (int k = 0; k < 12; ++k) {
+                           lines += "1 2 1 2 1 2 1 2 1 " + std::to_string(k) + "\r\n";
+                       }
+                       return lines;
+                   }(),
+                   "Each of the file's 12 lines holds 10 codes, one per subject"},
+        // No false alarms.
+        LayoutCase{"oneLinePerSubject", "3", "4", "1 1 2 1\n2 2 2 1\n1 3 3 1\n", ""},
+        LayoutCase{"oneCodePerLine", "3", "4", "1\n1\n2\n1\n2\n2\n2\n1\n1\n3\n3\n1\n", ""},
+        LayoutCase{"wrappedAtSix", "3", "4", "1 1 2 1 2 2\n2 1 1 3 3 1\n", ""},
+        LayoutCase{"wrappedAtTwo", "3", "4", "1 1\n2 1\n2 2\n2 1\n1 3\n3 1\n", ""},
+        LayoutCase{"linesOfOtherLengths", "3", "4", "1 1 2 1 2\n2 2 1 1 3\n3 1\n", ""},
+        LayoutCase{"moreLinesAfterTheCodes", "3", "4", "1 1 2\n1 2 2\n2 1 1\n3 3 1\n9 9 9\n", ""},
+        LayoutCase{"moreOnTheLastLine", "3", "4", "1 1 2\n1 2 2\n2 1 1\n3 3 1 9\n", ""},
+        LayoutCase{"textAfterTheCodes", "3", "4", "1 1 2\n1 2 2\n2 1 1\n3 3 1\nend\n", ""},
+        // As many subjects as stimuli: one line per subject, the right layout, has the same
+        // shape, and a note would be a false alarm on every such study.
+        LayoutCase{"square", "3", "3", "1 1 2\n1 2 2\n2 1 1\n", ""},
+        // One subject or one stimulus: both layouts hold the codes in the same order.
+        LayoutCase{"oneSubject", "1", "4", "1\n1\n2\n3\n", ""},
+        LayoutCase{"oneStimulus", "4", "1", "1 1 2 3\n", ""}),
     testsupport::ByName());
 
 TEST(Run, FractionalCountsRoundForSizingAndTruncateForLoops) {

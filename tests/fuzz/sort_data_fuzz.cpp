@@ -17,7 +17,8 @@
 //    the count block is the rounded subject count minus the subjects who grouped each pair.
 //
 // Then the reader alone reads the same file code by code and is compared with a plain reading
-// of the whole text at once: the same codes, and a failure at the same code and line. It does
+// of the whole text at once (a UTF-16 file decoded first): the same codes, and a failure at the
+// same code and line. It does
 // so again with leading spaces that end its fixed buffer at a chosen byte of the text, which
 // checks its handling of a boundary anywhere in an item, a separator or a line end.
 
@@ -147,18 +148,80 @@ struct PlainReading {
 };
 
 bool endsItem(char c) {
-    return c == ' ' || c == '\t' || c == ',' || c == '\r' || c == '\n';
+    return c == ' ' || c == '\t' || c == ',' || c == ';' || c == '\r' || c == '\n';
 }
 
-PlainReading readPlainly(std::string_view t, std::size_t maxCodes) {
+// A file that starts with a UTF-16 byte-order mark as the text it holds, in UTF-8, up to the
+// first bytes that are not UTF-16 text (a lone surrogate, a byte or a surrogate cut by the end).
+struct DecodedText {
+    std::string text;
+    bool cut = false; // the file goes on with bytes that are not text
+};
+
+DecodedText decodeUtf16Plainly(std::string_view bytes, bool bigEndian) {
+    DecodedText d;
+    std::vector<char32_t> characters;
+    std::size_t p = 0;
+    const auto unit = [&](std::size_t i) {
+        const auto a = static_cast<unsigned char>(bytes[i]);
+        const auto b = static_cast<unsigned char>(bytes[i + 1]);
+        return static_cast<char32_t>(bigEndian ? (a << 8) | b : (b << 8) | a);
+    };
+    for (; p + 2 <= bytes.size(); p += 2) {
+        char32_t c = unit(p);
+        if (c >= 0xDC00 && c <= 0xDFFF) {
+            break;
+        }
+        if (c >= 0xD800 && c <= 0xDBFF) {
+            if (p + 4 > bytes.size() || unit(p + 2) < 0xDC00 || unit(p + 2) > 0xDFFF) {
+                break;
+            }
+            c = 0x10000 + ((c - 0xD800) << 10) + (unit(p + 2) - 0xDC00);
+            p += 2;
+        }
+        characters.push_back(c);
+    }
+    d.cut = p != bytes.size();
+    for (char32_t c : characters) {
+        if (c < 0x80) {
+            d.text += static_cast<char>(c);
+        } else if (c < 0x800) {
+            d.text += static_cast<char>(0xC0 | (c >> 6));
+            d.text += static_cast<char>(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            d.text += static_cast<char>(0xE0 | (c >> 12));
+            d.text += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            d.text += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            d.text += static_cast<char>(0xF0 | (c >> 18));
+            d.text += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+            d.text += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            d.text += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return d;
+}
+
+bool startsUtf16(std::string_view bytes) {
+    return bytes.substr(0, 2) == "\xFF\xFE" || bytes.substr(0, 2) == "\xFE\xFF";
+}
+
+PlainReading readPlainly(std::string_view file, std::size_t maxCodes) {
     constexpr std::size_t kMaxItem = 4096;
     PlainReading r;
+    // A UTF-16 file is read as its text; reaching bytes that are not text is a failure where
+    // the end of the text would end an item or the file.
+    DecodedText decoded;
+    if (startsUtf16(file)) {
+        decoded = decodeUtf16Plainly(file.substr(2), file[0] == '\xFE');
+    }
+    const std::string_view t = startsUtf16(file) ? std::string_view(decoded.text) : file;
     const auto fail = [&r](std::int64_t line) {
         r.failed = true;
         r.errorLine = line;
         return r;
     };
-    const std::size_t start = t.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0;
+    const std::size_t start = !startsUtf16(file) && t.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0;
     std::size_t p = start;
     std::int64_t line = 1;
     bool commaEndsItem = false;
@@ -174,7 +237,7 @@ PlainReading readPlainly(std::string_view t, std::size_t maxCodes) {
                     ++line;
                 }
                 commaEndsItem = false;
-            } else if (c == ',') {
+            } else if (c == ',' || c == ';') {
                 if (!commaEndsItem) {
                     return fail(line);
                 }
@@ -193,7 +256,7 @@ PlainReading readPlainly(std::string_view t, std::size_t maxCodes) {
                 }
                 if (t[p] == '"') {
                     ++p;
-                    if (p < t.size() && !endsItem(t[p])) {
+                    if ((p < t.size() && !endsItem(t[p])) || (p == t.size() && decoded.cut)) {
                         return fail(itemLine);
                     }
                     break;
@@ -209,6 +272,9 @@ PlainReading readPlainly(std::string_view t, std::size_t maxCodes) {
                     return fail(itemLine);
                 }
                 item += t[p];
+            }
+            if (p == t.size() && decoded.cut) {
+                return fail(itemLine);
             }
         }
         commaEndsItem = true;
@@ -277,9 +343,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (layout & 0x80) {
         // Leading spaces that make the reader's first buffer end (layout & 0x7f) bytes into
         // the fuzzed text. A whole run over 64 kB costs several ordinary ones; the reader alone
-        // is all that the boundary concerns.
-        const std::string padded =
-            std::string(dissim::SortDataReader::kBufferBytes - (layout & 0x7f), ' ') + file;
+        // is all that the boundary concerns. In a UTF-16 file the spaces are UTF-16 after its
+        // mark, and the first read of its bytes ends there (at a whole unit).
+        const std::size_t into = layout & 0x7f;
+        std::string padded;
+        if (startsUtf16(file)) {
+            const std::size_t units = (dissim::SortDataReader::kBufferBytes - 2 - into) / 2;
+            std::string space = file[0] == '\xFE' ? std::string("\0 ", 2) : std::string(" \0", 2);
+            padded = file.substr(0, 2);
+            for (std::size_t u = 0; u < units; ++u) {
+                padded += space;
+            }
+            padded += file.substr(2);
+        } else {
+            padded = std::string(dissim::SortDataReader::kBufferBytes - into, ' ') + file;
+        }
         setContents(memoryInput, padded);
         compareWithPlainReading(state.inputFile, padded);
     }
@@ -289,6 +367,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
           "the last status does not match the result");
     check(recorder.failures == (result.done ? 0 : 1), "failure reported other than once");
     check(result.done == result.description.empty(), "description does not match the result");
+    check(result.done || result.note.empty(), "a failed run carries a note");
     const std::string output = contents(memoryOutput);
     if (st.front() != dissim::kStatusProcessing) {
         check(!result.done && st.size() == 1, "statuses before the files were open");

@@ -126,21 +126,32 @@ void WindowRunTest::completeRuns_data() {
     QTest::addColumn<QString>("stimuli");
     QTest::addColumn<QByteArray>("input");
     QTest::addColumn<QByteArray>("output");
+    QTest::addColumn<QString>("note"); // a piece of the status label's detail; empty: none
     QTest::newRow("two subjects, three stimuli") << "2"
                                                  << "3" << QByteArray("1 1 2\n5,6,6\n")
                                                  << QByteArray("  0 \r\n  0  0 \r\n  1  1  0 \r\n"
                                                                "  0 \r\n  1  0 \r\n  1  0  0 \r\n"
-                                                               "  0 \r\n  1  0 \r\n  2  1  0 \r\n");
+                                                               "  0 \r\n  1  0 \r\n  2  1  0 \r\n")
+                                                 << QString();
+    // The same file read as three subjects over two stimuli: one line per stimulus, it seems.
+    QTest::newRow("one line per stimulus: done, with a note")
+        << "3"
+        << "2" << QByteArray("1 1 2\n5,6,6\n")
+        << QByteArray(
+               "  0 \r\n  0  0 \r\n  0 \r\n  1  0 \r\n  0 \r\n  0  0 \r\n  0 \r\n  1  0 \r\n")
+        << "Each of the file's 2 lines holds 3 codes, one per subject";
     QTest::newRow("one stimulus: nothing compared")
         << "3"
-        << "1" << QByteArray("7\n8\n9\n") << QByteArray("  0 \r\n  0 \r\n  0 \r\n  0 \r\n");
+        << "1" << QByteArray("7\n8\n9\n") << QByteArray("  0 \r\n  0 \r\n  0 \r\n  0 \r\n")
+        << QString();
     QTest::newRow("all codes equal lower every count")
         << "1"
-        << "2" << QByteArray("4 4") << QByteArray("  0 \r\n  0  0 \r\n  0 \r\n  0  0 \r\n");
+        << "2" << QByteArray("4 4") << QByteArray("  0 \r\n  0  0 \r\n  0 \r\n  0  0 \r\n")
+        << QString();
     QTest::newRow("counts typed with zeros and spaces")
         << "002"
         << " 2 " << QByteArray("1 2\r\n1 1\r\n")
-        << QByteArray("  0 \r\n  1  0 \r\n  0 \r\n  0  0 \r\n  0 \r\n  1  0 \r\n");
+        << QByteArray("  0 \r\n  1  0 \r\n  0 \r\n  0  0 \r\n  0 \r\n  1  0 \r\n") << QString();
 }
 
 void WindowRunTest::completeRuns() {
@@ -148,6 +159,7 @@ void WindowRunTest::completeRuns() {
     QFETCH(QString, stimuli);
     QFETCH(QByteArray, input);
     QFETCH(QByteArray, output);
+    QFETCH(QString, note);
     TempDir dir;
     const std::string in = dir.file("codes.txt");
     const std::string out = dir.file("matrices.out");
@@ -165,7 +177,14 @@ void WindowRunTest::completeRuns() {
     expected << kDone;
     QCOMPARE(shown, expected);
     QCOMPARE(f.text("lblStatus"), kDone);
-    QCOMPARE(f.label("lblStatus")->toolTip(), QString());
+    const QLabel* status = f.label("lblStatus");
+    if (note.isEmpty()) {
+        QCOMPARE(status->toolTip(), QString());
+    } else {
+        QVERIFY2(status->toolTip().contains(note), qPrintable(status->toolTip()));
+    }
+    QCOMPARE(status->whatsThis(), status->toolTip());
+    QCOMPARE(status->accessibleDescription(), status->toolTip());
     QCOMPARE(f.beeper.count, 0);
     QCOMPARE(QByteArray::fromStdString(testsupport::readFile(out)), output);
     QCOMPARE(QByteArray::fromStdString(testsupport::readFile(in)), input);

@@ -138,6 +138,38 @@ TEST(Submit, NextRunClearsTheFailureDetailAsItStarts) {
     EXPECT_EQ(f.lblStatus.detail(), "");
 }
 
+// A completed run over a file that looks laid out the other way round: the statuses as ever,
+// and its note as the status label's detail, which the next run clears as it starts.
+TEST(Submit, ACompletedRunsNoteIsTheStatusDetailUntilTheNextRun) {
+    TempDir dir;
+    const std::string in = dir.file("codes.txt");
+    const std::string out = dir.file("matrices.out");
+    // Two lines of three codes, read as three subjects over two stimuli.
+    testsupport::writeFile(in, testsupport::kSortData);
+    WorkflowFixture f;
+    f.prepare("3", "2", in, &out);
+    f.workflow.cmdSubmitClick();
+    ASSERT_TRUE(f.deliverUntilEnded());
+    const std::string note = f.lblStatus.detail();
+    EXPECT_NE(note.find("Each of the file's 2 lines holds 3 codes, one per subject"),
+              std::string::npos)
+        << note;
+    const Events expected = Events{"lblStatus detail: ", "busy"} + statusOf(kProcessing) +
+                            statusOf(kWriting) + statusOf(kWriting) + statusOf(kWriting) +
+                            statusOf(kDone) +
+                            Events{"lblStatus detail: " + note, "idle", "ended: done"};
+    EXPECT_EQ(f.events.list, expected);
+
+    // The same codes one subject per line.
+    testsupport::writeFile(in, "1 1\n2 5\n6 6\n");
+    f.events.list.clear();
+    f.workflow.cmdSubmitClick();
+    EXPECT_EQ(f.events.list, (Events{"lblStatus detail: ", "busy"}));
+    ASSERT_TRUE(f.deliverUntilEnded());
+    EXPECT_EQ(f.lblStatus.text(), kDone);
+    EXPECT_EQ(f.lblStatus.detail(), "");
+}
+
 // Until its end has reached the window's thread the run is going, whatever its own thread
 // has done by then: the window's close, Exit and another Submit wait for it or do nothing.
 struct DuringRun {

@@ -147,7 +147,8 @@ void frmVorlan4::setBusy(bool busy) {
 }
 
 void frmVorlan4::showFailureDetail() {
-    // The run's failure first; without one, why the last setup was refused.
+    // The run's detail first (what failed, or its note); without one, why the last setup was
+    // refused.
     WindowLabel& status = label(layout::lblStatus);
     WindowLabel& shown = status.detail().isEmpty() ? label(layout::lblSubsStim) : status;
     if (shown.detail().isEmpty()) {
