@@ -121,27 +121,45 @@ var dissimFiles = {
     return record.writable;
   },
 
-  // A download's file in the browser's private file system, made at its first write; null where
-  // the page has no such file system. One at a time: the one before, downloaded by now, goes.
+  // A download's file in the browser's private file system, made at its first write; false where
+  // the page has no such file system. Each page names its own; the page's one before, and any
+  // left by a page more than a day ago, are removed (by then their downloads are long done).
+  spillPrefix: 'download-being-written-',
+  spillName: null,
   spillFor: async function (record) {
     if (record.spill !== null) return record.spill;
     record.spill = false;
     try {
       if (!navigator.storage || !navigator.storage.getDirectory) return false;
       var folder = await navigator.storage.getDirectory();
-      var name = 'download-being-written';
-      try {
-        await folder.removeEntry(name);
-      } catch (error) {
-        // none yet
-      }
-      var handle = await folder.getFileHandle(name, { create: true });
+      await this.removeOldSpills(folder);
+      this.spillName = this.spillPrefix + Date.now() + '-' + Math.random().toString(36).slice(2);
+      var handle = await folder.getFileHandle(this.spillName, { create: true });
       if (typeof handle.createWritable !== 'function') return false;
       record.spill = { handle: handle, writable: await handle.createWritable() };
     } catch (error) {
       record.spill = false;
     }
     return record.spill;
+  },
+
+  removeOldSpills: async function (folder) {
+    var dayAgo = Date.now() - 24 * 3600 * 1000;
+    var names = [];
+    if (typeof folder.keys === 'function') {
+      for await (var name of folder.keys()) {
+        if (name.indexOf(this.spillPrefix) === 0) names.push(name);
+      }
+    }
+    for (var i = 0; i < names.length; ++i) {
+      try {
+        var old = names[i] === this.spillName ||
+                  (await (await folder.getFileHandle(names[i])).getFile()).lastModified < dayAgo;
+        if (old) await folder.removeEntry(names[i]);
+      } catch (error) {
+        // in use by another page: left to it
+      }
+    }
   },
 
   empty: async function (number) {
