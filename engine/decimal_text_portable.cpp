@@ -1,8 +1,8 @@
 // The decimal conversions through the C library, for standard libraries without the
 // floating-point std::from_chars and std::to_chars. strtod and snprintf are exact (correctly
-// rounded) in glibc, musl and the Microsoft C runtime; what they do not share with the standard
-// conversions is the C locale's decimal point, which is swapped in and out here, and the choice
-// of the shortest digits, which is made by reading each candidate back.
+// rounded) in glibc and in musl, WebAssembly's C library; what they do not share with the
+// standard conversions is the C locale's decimal point, which is swapped in and out here, and
+// the choice of the shortest digits, which is made by reading each candidate back.
 
 #include "decimal_text.h"
 
