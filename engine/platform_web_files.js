@@ -11,7 +11,7 @@
 // the browser cannot write a chosen file). What is written to an entry that cannot be written
 // in place is handed out as a download under its name when the file is closed. Until then it
 // goes, as it is written, into a file of the browser's private file system where the page may
-// have one (served over http or https; a page opened from disk may not), so that a download of
+// have one (served over https or from the computer itself; not opened from disk), so that a download of
 // any size stays on disk; else it is collected in a Blob, which the browser holds outside the
 // page (Chromium holds about 2 GB of them, on disk or in memory).
 var dissimFiles = {
