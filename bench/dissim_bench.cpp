@@ -2,7 +2,7 @@
 // to write the same number of bytes to a new file from a ready buffer.
 //
 //   dissim_bench [--sizes typical,large] [--conditions settled,warm] [--rounds N] [--verbose]
-//                [FOLDER]
+//                [--wasm NAME=FILE.js ...] [--wasm-warmed NAME=FILE.js ...] [FOLDER]
 //   dissim_bench --reader [--rounds N] [FOLDER]   the sort data reader alone (bench_reader.h)
 //
 // Two conditions. Settled: before every measured run the previous output is deleted, the disks
@@ -16,6 +16,16 @@
 // seconds, and the median over the rounds of its time divided by the floor's in that round; the
 // floor is the floor program with the lowest median. Before the rounds, the engine's output is
 // compared byte for byte with the reference run's. Every file made is deleted again.
+//
+// --wasm adds the engine compiled to WebAssembly (bench/wasm_engine_run.cpp, built with
+// Emscripten; several builds under several names may be given) to every round, run under node
+// on the same files, and prints each one's time over the native engine's in the same round. Its
+// time is the run's, measured inside node as the engine's is inside its process; node's start
+// and the module's compilation are shown apart ("whole process"). --wasm-warmed times a build
+// on its process's second run, its code by then compiled by node's optimising compiler, where a
+// first run starts in the baseline compiler's code. With either, the first build also writes
+// the output's bytes from WebAssembly in 1 MiB chunks ("wasm write 1 MiB"), against the native
+// "write 1 MiB".
 
 #include "bench_programs.h"
 #include "bench_reader.h"
@@ -36,6 +46,7 @@
 namespace {
 
 using bench::Program;
+using bench::programName;
 using bench::Sample;
 using bench::Study;
 
@@ -50,8 +61,17 @@ constexpr auto kSettleTime = std::chrono::seconds(3);
 
 enum class Condition { Settled, Warm };
 
+// One program of the rounds: the native ones, or a WebAssembly build under a name of its own.
+struct Entry {
+    Program program;
+    std::string name;
+    std::string script;  // the WebAssembly programs: the node script
+    bool warmUp = false; // Program::Wasm: timed on the process's second run
+};
+
 struct Options {
     int rounds = 0; // 0: each study's own
+    std::vector<Entry> wasm;
     bool verbose = false;
     bool reader = false;
     std::vector<Study> studies;
@@ -63,7 +83,8 @@ struct Options {
     std::fprintf(stderr,
                  "dissim_bench: %s\n"
                  "usage: dissim_bench [--sizes small,typical,large] [--conditions settled,warm]\n"
-                 "                    [--rounds N] [--verbose] [FOLDER]\n"
+                 "                    [--rounds N] [--verbose] [--wasm NAME=FILE.js ...]\n"
+                 "                    [--wasm-warmed NAME=FILE.js ...] [FOLDER]\n"
                  "       dissim_bench --reader [--rounds N] [FOLDER]\n"
                  "  FOLDER is where the files are written (default: the temporary folder)\n",
                  why);
@@ -114,6 +135,14 @@ Options parseOptions(int argc, char** argv) {
             }
         } else if (arg == "--reader") {
             options.reader = true;
+        } else if ((arg == "--wasm" || arg == "--wasm-warmed") && i + 1 < argc) {
+            const std::string build = argv[++i];
+            const std::size_t equals = build.find('=');
+            if (equals == std::string::npos || equals == 0 || equals + 1 == build.size()) {
+                usage("--wasm and --wasm-warmed need NAME=FILE.js");
+            }
+            options.wasm.push_back({Program::Wasm, build.substr(0, equals),
+                                    build.substr(equals + 1), arg == "--wasm-warmed"});
         } else if (arg == "--verbose") {
             options.verbose = true;
         } else if (arg == "-h" || arg == "--help") {
@@ -163,41 +192,46 @@ bool sameBytes(const std::string& a, const std::string& b) {
 }
 
 struct Timings {
-    std::vector<std::vector<double>> seconds; // per program, per round
-    std::vector<double> engineRises;          // the engine's peak memory rise per round
+    std::vector<std::vector<double>> seconds;        // per program, per round
+    std::vector<std::vector<double>> processSeconds; // per program, per round: the whole child
+    std::vector<double> engineRises;                 // the engine's peak memory rise per round
     bool allDone = true;
 };
 
-Timings measureRounds(const Study& study, Condition condition, int rounds, const std::string& input,
-                      const std::string& prefix, std::uint64_t bytes, bool verbose) {
-    constexpr std::size_t programs = std::size(bench::kPrograms);
+Timings measureRounds(const std::vector<Entry>& entries, const Study& study, Condition condition,
+                      int rounds, const std::string& input, const std::string& prefix,
+                      std::uint64_t bytes, bool verbose) {
+    const std::size_t programs = entries.size();
     Timings timings;
     timings.seconds.resize(programs);
+    timings.processSeconds.resize(programs);
     // Warm runs are measured after one unmeasured round, so that even the first finds the
     // machine as the one before left it.
     const int first = condition == Condition::Warm ? -1 : 0;
     for (int round = first; round < rounds; ++round) {
         for (std::size_t k = 0; k < programs; ++k) {
             const std::size_t index = (static_cast<std::size_t>(round + 1) + k) % programs;
-            const Program program = bench::kPrograms[index];
+            const Entry& entry = entries[index];
+            const Program program = entry.program;
             const std::string output =
                 prefix + std::to_string(round + 1) + "-" + std::to_string(index) + "-out.txt";
             if (condition == Condition::Settled) {
                 ::sync();
                 std::this_thread::sleep_for(kSettleTime);
             }
-            const Sample sample = bench::runProgram(program, study, input, output, bytes);
+            const Sample sample =
+                bench::runProgram(program, study, input, output, bytes, entry.script, entry.warmUp);
             ::unlink(output.c_str());
             if (round < 0) {
                 continue;
             }
             if (verbose) {
-                std::printf("  round %d %-12s %9.4f s  %llu bytes\n", round + 1,
-                            bench::programName(program), sample.seconds,
-                            static_cast<unsigned long long>(sample.bytes));
+                std::printf("  round %d %-16s %9.4f s  %llu bytes\n", round + 1, entry.name.c_str(),
+                            sample.seconds, static_cast<unsigned long long>(sample.bytes));
             }
             timings.allDone = timings.allDone && sample.done && sample.bytes == bytes;
             timings.seconds[index].push_back(sample.seconds);
+            timings.processSeconds[index].push_back(sample.processSeconds);
             if (program == Program::Engine) {
                 timings.engineRises.push_back(static_cast<double>(sample.peakRiseBytes) / kMiB);
             }
@@ -207,13 +241,14 @@ Timings measureRounds(const Study& study, Condition condition, int rounds, const
 }
 
 // Prints one table and returns whether the engine's memory stayed within its bound.
-bool report(const Study& study, Condition condition, const Timings& timings) {
-    constexpr std::size_t programs = std::size(bench::kPrograms);
+bool report(const std::vector<Entry>& entries, const Study& study, Condition condition,
+            const Timings& timings) {
+    const std::size_t programs = entries.size();
     std::size_t floor = 0;
     double floorMedian = 0;
     for (std::size_t p = 0; p < programs; ++p) {
         const double m = median(timings.seconds[p]);
-        if (bench::isFloor(bench::kPrograms[p]) && (floorMedian == 0 || m < floorMedian)) {
+        if (bench::isFloor(entries[p].program) && (floorMedian == 0 || m < floorMedian)) {
             floor = p;
             floorMedian = m;
         }
@@ -222,17 +257,41 @@ bool report(const Study& study, Condition condition, const Timings& timings) {
                 condition == Condition::Settled ? "settled (sync, 3 s idle before each run)"
                                                 : "warm (runs back to back)",
                 timings.seconds[0].size());
-    std::printf("  %-12s %9s %9s %9s %8s\n", "program", "median s", "min s", "max s", "/ floor");
+    std::printf("  %-16s %9s %9s %9s %8s\n", "program", "median s", "min s", "max s", "/ floor");
     for (std::size_t p = 0; p < programs; ++p) {
         const std::vector<double>& s = timings.seconds[p];
         std::vector<double> ratios;
         for (std::size_t r = 0; r < s.size(); ++r) {
             ratios.push_back(s[r] / timings.seconds[floor][r]);
         }
-        std::printf("  %-12s %9.4f %9.4f %9.4f %8.2f%s\n", bench::programName(bench::kPrograms[p]),
-                    median(s), *std::min_element(s.begin(), s.end()),
-                    *std::max_element(s.begin(), s.end()), median(ratios),
-                    p == floor ? "  (floor)" : "");
+        std::printf("  %-16s %9.4f %9.4f %9.4f %8.2f%s\n", entries[p].name.c_str(), median(s),
+                    *std::min_element(s.begin(), s.end()), *std::max_element(s.begin(), s.end()),
+                    median(ratios), p == floor ? "  (floor)" : "");
+    }
+    // Each WebAssembly build against the native engine, and WebAssembly's writes against the
+    // native ones of the same chunk size, round by round.
+    const auto index = [&](Program program) {
+        return static_cast<std::size_t>(
+            std::find_if(entries.begin(), entries.end(),
+                         [&](const Entry& e) { return e.program == program; }) -
+            entries.begin());
+    };
+    for (std::size_t p = 0; p < programs; ++p) {
+        const bool write = entries[p].program == Program::WasmWrite1MiB;
+        if (entries[p].program != Program::Wasm && !write) {
+            continue;
+        }
+        const std::size_t native = index(write ? Program::Write1MiB : Program::Engine);
+        std::vector<double> ratios;
+        for (std::size_t r = 0; r < timings.seconds[p].size(); ++r) {
+            ratios.push_back(timings.seconds[p][r] / timings.seconds[native][r]);
+        }
+        std::printf("  %s / %s: median %.2f (least %.2f, most %.2f over %zu rounds); whole "
+                    "process (node's start included) median %.4f s\n",
+                    entries[p].name.c_str(), entries[native].name.c_str(), median(ratios),
+                    *std::min_element(ratios.begin(), ratios.end()),
+                    *std::max_element(ratios.begin(), ratios.end()), ratios.size(),
+                    median(timings.processSeconds[p]));
     }
     const double dim = study.stimuli + 1.0;
     const double boundMiB = 2 * dim * dim * 2 / kMiB;
@@ -250,6 +309,16 @@ bool report(const Study& study, Condition condition, const Timings& timings) {
 
 int main(int argc, char** argv) {
     const Options options = parseOptions(argc, argv);
+    // The native engine first: the ratios divide by it.
+    std::vector<Entry> entries;
+    for (const Program program : bench::kPrograms) {
+        entries.push_back({program, programName(program), {}});
+    }
+    entries.insert(entries.end(), options.wasm.begin(), options.wasm.end());
+    if (!options.wasm.empty()) {
+        entries.push_back({Program::WasmWrite1MiB, programName(Program::WasmWrite1MiB),
+                           options.wasm.front().script});
+    }
     std::error_code error;
     if (!std::filesystem::is_directory(options.folder, error)) {
         usage(("\"" + options.folder.string() + "\" is not a folder").c_str());
@@ -276,17 +345,27 @@ int main(int argc, char** argv) {
             bench::runProgram(Program::Reference, study, input, referenceOut, 0);
         const bool same = engine.done && reference.done && sameBytes(engineOut, referenceOut);
         ::unlink(engineOut.c_str());
-        ::unlink(referenceOut.c_str());
         std::printf("\n%s: S=%d N=%d, %llu bytes; engine output %s the reference's\n", study.name,
                     study.subjects, study.stimuli, static_cast<unsigned long long>(engine.bytes),
                     same ? "byte for byte" : "DIFFERS FROM");
         good = good && same;
+        for (const Entry& wasm : options.wasm) {
+            const std::string wasmOut = prefix + study.name + "-" + wasm.name + ".txt";
+            const Sample sample = bench::runProgram(Program::Wasm, study, input, wasmOut, 0,
+                                                    wasm.script, wasm.warmUp);
+            const bool wasmSame = sample.done && sameBytes(wasmOut, referenceOut);
+            ::unlink(wasmOut.c_str());
+            std::printf("%s output %s the reference's\n", wasm.name.c_str(),
+                        wasmSame ? "byte for byte" : "DIFFERS FROM");
+            good = good && wasmSame;
+        }
+        ::unlink(referenceOut.c_str());
         for (const Condition condition : options.conditions) {
             const int rounds = options.rounds > 0 ? options.rounds : study.rounds;
             const Timings timings =
-                measureRounds(study, condition, rounds, input, prefix + study.name + "-",
+                measureRounds(entries, study, condition, rounds, input, prefix + study.name + "-",
                               engine.bytes, options.verbose);
-            good = report(study, condition, timings) && timings.allDone && good;
+            good = report(entries, study, condition, timings) && timings.allDone && good;
         }
         ::unlink(input.c_str());
     }
