@@ -1,8 +1,8 @@
 #include "count_value.h"
 
+#include "decimal_text.h"
 #include "run_error.h"
 
-#include <charconv>
 #include <cmath>
 #include <limits>
 
@@ -34,7 +34,7 @@ std::string describe(const std::string& text) {
 
 std::optional<double> parseTypedNumber(std::string_view text, char localeSeparator) {
     text = trimmed(text);
-    // Rewritten into the one form std::from_chars reads: no plus sign, a period.
+    // Rewritten into the one form readDecimal reads: no plus sign, a period.
     std::string canonical;
     canonical.reserve(text.size());
     std::size_t pos = 0;
@@ -78,15 +78,8 @@ std::optional<double> parseTypedNumber(std::string_view text, char localeSeparat
     if (pos != text.size()) {
         return std::nullopt;
     }
-    double value = 0.0;
-    const auto [end, error] =
-        std::from_chars(canonical.data(), canonical.data() + canonical.size(), value);
     // Out of range (1e400, 1e-400) counts as no number: no count is typed like that.
-    if (error != std::errc{} || end != canonical.data() + canonical.size() ||
-        !std::isfinite(value)) {
-        return std::nullopt;
-    }
-    return value;
+    return readDecimal(canonical);
 }
 
 bool isNumericText(std::string_view text, char localeSeparator) {
@@ -146,19 +139,17 @@ std::string CountValue::displayText() const {
     if (value == 0.0) {
         return " 0"; // also for -0
     }
-    char buffer[64];
     // Plain digits for every value a count can sensibly have (the shortest general form would
     // write 100000 as "1e+05"); the exponent form beyond, where plain digits would run long.
     const double magnitude = std::fabs(value);
     const bool plain = magnitude >= 1e-4 && magnitude < 1e15;
-    const auto result =
-        std::to_chars(buffer, buffer + sizeof buffer, magnitude,
-                      plain ? std::chars_format::fixed : std::chars_format::general);
-    if (result.ec != std::errc{}) {
+    const std::string digits =
+        writeDecimal(magnitude, plain ? DecimalForm::fixed : DecimalForm::general);
+    if (digits.empty()) {
         throw RunError("the count \"" + text_ + "\" cannot be shown as a number");
     }
     std::string text(1, value < 0.0 ? '-' : ' ');
-    text.append(buffer, result.ptr);
+    text += digits;
     return text;
 }
 

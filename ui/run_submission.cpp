@@ -3,6 +3,7 @@
 #include "dissimilarity_run.h"
 #include "label.h"
 #include "platform.h"
+#include "run_launcher.h"
 #include "status_handoff.h"
 
 namespace dissim::ui {
@@ -31,13 +32,12 @@ private:
 } // namespace
 
 RunSubmission::RunSubmission(RunState& state, Label& lblStatus, Beeper& beeper, RunView& view,
-                             StatusHandoff& handoff)
-    : state_(state), lblStatus_(lblStatus), beeper_(beeper), view_(view), handoff_(handoff) {}
+                             StatusHandoff& handoff, RunLauncher& launcher)
+    : state_(state), lblStatus_(lblStatus), beeper_(beeper), view_(view), handoff_(handoff),
+      launcher_(launcher) {}
 
 RunSubmission::~RunSubmission() {
-    if (thread_.joinable()) {
-        thread_.join();
-    }
+    launcher_.finish();
 }
 
 void RunSubmission::submit() {
@@ -47,7 +47,7 @@ void RunSubmission::submit() {
     lblStatus_.setDetail({});
     running_ = true;
     view_.setBusy(true);
-    thread_ = std::thread([this] {
+    launcher_.start([this] {
         HandingOverObserver observer(handoff_, lblStatus_, beeper_);
         // The run turns every failure into a failed result of its own.
         const RunResult result = runDissimilarity(state_, observer);
@@ -58,8 +58,8 @@ void RunSubmission::submit() {
 }
 
 void RunSubmission::ended(bool done, const std::string& description) {
-    // The thread has handed over its last report and is ending.
-    thread_.join();
+    // The run has handed over its last report and is ending.
+    launcher_.finish();
     running_ = false;
     // After a failure the status label's detail tells what failed and where.
     lblStatus_.setDetail(done ? std::string() : description);

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <string>
-#include <thread>
 
 namespace dissim {
 struct RunState;
@@ -12,6 +11,7 @@ namespace dissim::ui {
 
 class Beeper;
 class Label;
+class RunLauncher;
 class StatusHandoff;
 
 // What the window does around a run beyond its status label. Called on the window's thread.
@@ -29,16 +29,16 @@ public:
     virtual void closeWindow() = 0;
 };
 
-// "4. Submit": the dissimilarity run on a thread of its own, so that the window keeps painting
-// and shows each status text as the run sets it. The run's status texts, its five beeps and
-// its end come back to the window's thread through the handoff, in the order the run raised
-// them. The run state belongs to the run until it has ended; the window takes no input
-// meanwhile. A close asked for during the run is put off until it has ended, so that no output
-// file is ever left half written by a close.
+// "4. Submit": the dissimilarity run beside the window, as the launcher starts it (a thread of
+// its own on the desktop), so that the window keeps painting and shows each status text as the
+// run sets it. The run's status texts, its five beeps and its end come back to the window's
+// thread through the handoff, in the order the run raised them. The run state belongs to the run
+// until it has ended; the window takes no input meanwhile. A close asked for during the run is put
+// off until it has ended, so that no output file is ever left half written by a close.
 class RunSubmission {
 public:
     RunSubmission(RunState& state, Label& lblStatus, Beeper& beeper, RunView& view,
-                  StatusHandoff& handoff);
+                  StatusHandoff& handoff, RunLauncher& launcher);
     // Waits for a run in progress to end (the program is being torn down).
     ~RunSubmission();
     RunSubmission(const RunSubmission&) = delete;
@@ -60,7 +60,7 @@ private:
     Beeper& beeper_;
     RunView& view_;
     StatusHandoff& handoff_;
-    std::thread thread_;
+    RunLauncher& launcher_;
     bool running_ = false;
     bool closeWhenEnded_ = false;
 };

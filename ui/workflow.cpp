@@ -8,7 +8,9 @@ namespace dissim::ui {
 Workflow::Workflow(const WindowLabels& labels, const WorkflowPlatform& platform, RunView& view,
                    WindowWaker& waker)
     : labels_(labels), platform_(platform), view_(view), CommonDialog1(platform.fileDialog),
-      handoff_(waker), submission_(state_, labels.lblStatus, platform.beeper, view, handoff_) {}
+      handoff_(waker),
+      submission_(state_, labels.lblStatus, platform.beeper, view, handoff_,
+                  platform.runLauncher != nullptr ? *platform.runLauncher : threadLauncher_) {}
 
 void Workflow::cmdSubsStimClick() {
     runSetup(state_, labels_, platform_.prompt, platform_.beeper, platform_.decimalSeparator);

@@ -2,6 +2,7 @@
 
 #include "common_dialog.h"
 #include "label.h"
+#include "run_launcher.h"
 #include "run_state.h"
 #include "run_submission.h"
 #include "status_handoff.h"
@@ -16,6 +17,8 @@ struct WorkflowPlatform {
     FileDialogBackend& fileDialog;
     // The decimal separator of the user's locale, for the check of a typed count.
     char decimalSeparator = '.';
+    // How a run goes beside the window; none: on a thread of its own.
+    RunLauncher* runLauncher = nullptr;
 };
 
 // What the window's five buttons and its close do, once for every toolkit: each window builds
@@ -55,6 +58,9 @@ private:
     // Declared before the submission: reports of a run that is still going when the window
     // goes have somewhere to go until the run has ended.
     StatusHandoff handoff_;
+    // The run's thread, when the platform gives no launcher of its own. After the handoff, so
+    // that it is gone, and its run with it, before the handoff goes.
+    ThreadRunLauncher threadLauncher_;
     RunSubmission submission_;
 };
 

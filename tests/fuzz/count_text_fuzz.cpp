@@ -8,10 +8,13 @@
 //  - the rounded conversions are within one half of the exact value, and loopCount is the
 //    whole part of a value of at least 1;
 //  - the display text reads back as the same number;
+//  - the portable decimal conversions (strtod, snprintf; WebAssembly's path) read the text as
+//    the standard library does, and write the number it reads as the same text;
 //  - a group code the parser accepts is the number the text reads as, and an item the parser
 //    calls no number is no number to the numeric test either.
 
 #include "count_value.h"
+#include "decimal_text.h"
 #include "run_error.h"
 #include "sort_data_reader.h"
 
@@ -88,6 +91,25 @@ void checkCount(const std::string& text, char separator) {
     }
 }
 
+void checkDecimalText(std::string_view text) {
+    const std::optional<double> standard = dissim::readDecimal(text);
+    const std::optional<double> portable = dissim::readDecimalPortable(text);
+    if (standard.has_value() != portable.has_value() || (standard && *standard != *portable) ||
+        (standard && std::signbit(*standard) != std::signbit(*portable))) {
+        finding("the portable reading disagrees with the standard one", text);
+    }
+    if (!standard) {
+        return;
+    }
+    for (const auto form : {dissim::DecimalForm::fixed, dissim::DecimalForm::general}) {
+        const double magnitude = std::fabs(*standard);
+        if (dissim::writeDecimal(magnitude, form) !=
+            dissim::writeDecimalPortable(magnitude, form)) {
+            finding("the portable writing disagrees with the standard one", text);
+        }
+    }
+}
+
 void checkGroupCode(std::string_view item) {
     const dissim::ParsedCode code = dissim::parseGroupCode(item);
     if (code.error != nullptr && code.code != 0) {
@@ -121,6 +143,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string text(reinterpret_cast<const char*>(data), size);
     checkCount(text, '.');
     checkCount(text, ',');
+    checkDecimalText(text);
     checkGroupCode(text);
     return 0;
 }

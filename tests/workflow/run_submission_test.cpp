@@ -183,6 +183,53 @@ INSTANTIATE_TEST_SUITE_P(
                   0}),
     testsupport::ByName{});
 
+// A run on the window's own thread (a page's, which has no threads): the whole run and every
+// report, in the same order as from a thread, happen inside the click; the click is over when
+// the window is idle again.
+struct InlineRun {
+    const char* name;
+    std::string sortData;
+    std::string output;
+    Events reports; // after "busy"
+};
+
+class SubmitOnTheWindowsThread : public ::testing::TestWithParam<InlineRun> {};
+
+TEST_P(SubmitOnTheWindowsThread, ReportsEachStepBeforeTheClickReturns) {
+    const InlineRun& c = GetParam();
+    TempDir dir;
+    const std::string in = dir.file("codes.txt");
+    const std::string out = dir.file("matrices.out");
+    testsupport::writeFile(in, c.sortData);
+    dissim::ui::InlineRunLauncher launcher;
+    WorkflowFixture f(&launcher);
+    f.prepare("2", "3", in, &out);
+
+    f.workflow.cmdSubmitClick();
+
+    EXPECT_FALSE(f.workflow.isRunning());
+    EXPECT_EQ(f.view.ended, 1);
+    EXPECT_EQ(f.events.list, (Events{"lblStatus detail: ", "busy"} + c.reports));
+    EXPECT_EQ(testsupport::readFile(out), c.output);
+    // Exit is no longer put off.
+    f.workflow.cmdExitClick();
+    EXPECT_EQ(f.view.closed, 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    , SubmitOnTheWindowsThread,
+    ::testing::Values(
+        InlineRun{"Done", testsupport::kSortData, testsupport::kMatricesOfBoth,
+                  statusOf(kProcessing) + statusOf(kWriting) + statusOf(kWriting) +
+                      statusOf(kDone) + Events{"lblStatus detail: ", "idle", "ended: done"}},
+        InlineRun{"FailedKeepingTheCompleteBlock", "1 2 1\n", "  0 \r\n  1  0 \r\n  0  1  0 \r\n",
+                  statusOf(kProcessing) + statusOf(kWriting) +
+                      Events{"beep", "beep", "beep", "beep", "beep", "lblStatus: " + kFailed,
+                             "lblStatus detail: subject 2, stimulus 1, line 2: the sort data file "
+                             "ends here, after 3 codes",
+                             "idle", "ended: failed"}}),
+    testsupport::ByName{});
+
 TEST(Exit, ClosesTheWindowAtOnceWhenIdle) {
     WorkflowFixture f;
     f.workflow.cmdExitClick();

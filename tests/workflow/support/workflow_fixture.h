@@ -16,6 +16,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -108,16 +109,22 @@ private:
     WindowEvents& events_;
 };
 
-// Wakes the test's thread, which then delivers the run's reports, as a window's event loop.
+// Wakes the test's thread, which then delivers the run's reports, as a window's event loop;
+// or, for a run on the window's own thread, delivers them at once (onWake).
 class WaitingWaker : public dissim::ui::WindowWaker {
 public:
     void wake() override {
+        if (onWake) {
+            onWake();
+            return;
+        }
         {
             const std::lock_guard lock(mutex_);
             ++wakes_;
         }
         woken_.notify_one();
     }
+    std::function<void()> onWake;
     // Waits until a wake has come since the last wait; false after the time limit.
     bool waitForWake(std::chrono::milliseconds limit) {
         std::unique_lock lock(mutex_);
@@ -133,6 +140,16 @@ private:
 };
 
 struct WorkflowFixture {
+    // Without a launcher the run goes on a thread of its own, as in the desktop windows. With
+    // one that runs it on the test's thread (as a page does), each report is delivered as soon
+    // as it is handed over.
+    explicit WorkflowFixture(dissim::ui::RunLauncher* runLauncher = nullptr)
+        : launcher(runLauncher) {
+        if (launcher != nullptr) {
+            waker.onWake = [this] { workflow.deliverRunReports(); };
+        }
+    }
+
     WindowEvents events;
     RecordingLabel lblSubsStim{"lblSubsStim", "# of Subjects and Stimuli not Defined", events};
     RecordingLabel lblIfileInfo{"lblIfileInfo", "Input File Undefined", events};
@@ -144,8 +161,9 @@ struct WorkflowFixture {
     RecordingView view{events};
     WaitingWaker waker;
     char decimalSeparator = '.';
+    dissim::ui::RunLauncher* launcher;
     dissim::ui::Workflow workflow{{lblSubsStim, lblIfileInfo, lblOfileInfo, lblStatus},
-                                  {prompt, beeper, files, decimalSeparator},
+                                  {prompt, beeper, files, decimalSeparator, launcher},
                                   view,
                                   waker};
 
