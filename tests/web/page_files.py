@@ -10,6 +10,8 @@ import shutil
 import tempfile
 import time
 
+from selenium.webdriver.common.keys import Keys
+
 from browser import STEP_SECONDS
 
 
@@ -102,15 +104,20 @@ class DiskFiles:
         self.page.wait_idle()
 
     def choose_output(self, path, press=None):
-        """The download fallback: the page asks for the name in its prompt, if it asks."""
+        """The download's name typed into the page's own Save As dialog (None: Escape)."""
         (press or (lambda: self.page.click("cmdDataOut")))()
-        try:
-            self.page.wait("a prompt for the file's name", self.page.prompt_open, 2)
-        except AssertionError:
-            pass
+        page = self.page
+        page.wait("the Save As dialog", lambda: page.js(
+            "return document.getElementById('saveAs').open"))
+        page.wait("the name field to have the focus", lambda: page.focused() == "saveAsName")
+        if path is None:
+            page.keys(Keys.ESCAPE)
         else:
-            self.page.keys(os.path.basename(path), "\n")
-        self.page.wait_idle()
+            page.chord(Keys.CONTROL, "a")
+            page.keys(os.path.basename(path), Keys.ENTER)
+        page.wait("the Save As dialog to close", lambda: not page.js(
+            "return document.getElementById('saveAs').open"))
+        page.wait_idle()
 
     def wait_output(self, path, expected, seconds=STEP_SECONDS):
         target = os.path.join(self.downloads, os.path.basename(path))

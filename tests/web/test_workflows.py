@@ -71,19 +71,20 @@ class WindowTest(WebTestCase):
     def test_window_at_start(self):
         page = self.open_page()
         self.assertEqual(page.driver.title, TITLE)
-        box = page.js("""const r = document.getElementById('frmVorlan4').getBoundingClientRect();
-                         return [r.width, r.height,
-                                 getComputedStyle(document.getElementById('frmVorlan4'))
-                                 .backgroundColor]""")
+        box = page.js("""const f = document.getElementById('frmVorlan4');
+                         return [f.clientWidth, f.clientHeight,
+                                 getComputedStyle(f).backgroundColor]""")
         self.assertEqual(box, [474, 424, "rgb(192, 255, 255)"])
         for name, place, caption in BUTTONS:
             with self.subTest(button=name):
                 self.assertEqual(page.element(name).tag_name.lower(), "button")
                 self.assertEqual(page.text(name), caption)
                 self.assertEqual(tuple(page.js("""
-                    const f = document.getElementById('frmVorlan4').getBoundingClientRect();
+                    const frame = document.getElementById('frmVorlan4');
+                    const f = frame.getBoundingClientRect();
                     const r = document.getElementById(arguments[0]).getBoundingClientRect();
-                    return [r.left - f.left, r.top - f.top, r.width, r.height]""", name)), place)
+                    return [r.left - f.left - frame.clientLeft, r.top - f.top - frame.clientTop,
+                            r.width, r.height]""", name)), place)
         self.assertEqual(page.js("return document.querySelector('#cmdExit u').textContent"), "x")
         self.assertEqual(page.focused(), "cmdDataIn")
         self.assertEqual(page.js("return document.getElementById('lblStatus')"
@@ -110,7 +111,7 @@ class KeyboardTest(WebTestCase):
         files = self.open_files(page)
         files.choose_input(None, press=lambda: page.keys(Keys.ENTER))
         page.wait_tones(0)
-        self.assert_label("lblIfileInfo", "Input File Undefined")
+        self.assert_label("lblIfileInfo", "Input File = ")
         page.keys(Keys.ESCAPE)
         time.sleep(0.3)
         self.assertFalse(page.prompt_open() or page.ended(), "Escape did something")
@@ -183,7 +184,7 @@ class CountsTest(WebTestCase):
         page = self.open_page()
         page.set_counts(" 7 ", "12")
         page.wait_tones(0)
-        self.assert_label("lblSubsStim", "There are 7 subjects and 12 stimuli.")
+        self.assert_label("lblSubsStim", "There are  7 subjects and  12 stimuli.")
         self.assert_label("lblIfileInfo", "Input File Undefined ")
         self.assert_label("lblStatus", "Waiting for data ... ")
 
@@ -241,9 +242,8 @@ class SessionTest(WebTestCase):
         self.assert_output(files, f"{folder}/{output_name}", study.expected)
         self.assert_label("lblIfileInfo", f"Input File = {input_name}", input_name)
         self.assert_label("lblOfileInfo", output_name, output_name)
-        self.assertEqual(page.js("""const r = document.getElementById('frmVorlan4')
-                                    .getBoundingClientRect(); return [r.width, r.height]"""),
-                         [474, 424])
+        self.assertEqual(page.js("""const f = document.getElementById('frmVorlan4');
+                                    return [f.clientWidth, f.clientHeight]"""), [474, 424])
         page.wait_tones(0)
 
 
