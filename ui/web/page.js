@@ -92,8 +92,9 @@ var dissimPage = {
     document.body.dataset.ready = '1';
   },
 
+  // The user's input only: the page's own clicks (a download's link) go through.
   screen: function (event) {
-    if (this.busy || this.ended) {
+    if (event.isTrusted && (this.busy || this.ended)) {
       event.preventDefault();
       event.stopImmediatePropagation();
     }
