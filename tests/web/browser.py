@@ -22,12 +22,12 @@ from selenium.webdriver.common.by import By
 from selenium.webdriver.common.keys import Keys
 from selenium.webdriver.chrome.service import Service as ChromiumService
 from selenium.webdriver.webkitgtk.options import Options as WebKitOptions
-from selenium.webdriver.webkitgtk.service import Service as WebKitService
 
 TITLE = "Dissimilarity Matix Computation"
 SUBJECTS_PROMPT = "How many subjects?"
 STIMULI_PROMPT = "How many stimuli?"
 STATUS_DONE = "Done!  Press Button 1 for another Run, or Exit to quit!"
+STATUS_WRITING = "Writing output matrices..."
 STATUS_FAILED = "Problem with your data entry or files! Check them and try again!"
 # Seconds a person's step may take to show its effect (a prompt opening, a run ending).
 STEP_SECONDS = 20
@@ -95,11 +95,10 @@ class Browser:
 
     def _start_webkit(self):
         options = WebKitOptions()
-        options.binary_location = "/usr/bin/MiniBrowser" if os.path.exists(
-            "/usr/bin/MiniBrowser") else webkit_minibrowser()
+        options.binary_location = webkit_minibrowser()
         options.add_argument("--automation")
-        service = WebKitService(executable_path="/usr/bin/WebKitWebDriver")
-        return webdriver.WebKitGTK(service=service, options=options)
+        return webdriver.WebKitGTK(executable_path="/usr/bin/WebKitWebDriver", options=options,
+                                   service_log_path=os.path.join(self.folder, "webkit.log"))
 
     def _probe_private_files(self):
         self.driver.get(self.server.url(self.page_name))
