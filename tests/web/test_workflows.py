@@ -89,6 +89,13 @@ class WebTestCase(unittest.TestCase):
         self.assertEqual(self.page.text(element_id), text, element_id)
         if detail is not None:
             self.assertEqual(self.page.detail(element_id), detail, f"{element_id}'s detail")
+            # The detail is the accessible description too.
+            described = self.page.js("""const e = document.getElementById(arguments[0]);
+                const by = (e.getAttribute('aria-describedby') || '').split(' ').filter(Boolean);
+                return by.length ? by.map((id) => document.getElementById(id).textContent)
+                                     .join(' ') : e.getAttribute('aria-description');""",
+                                     element_id)
+            self.assertEqual(described, detail, f"{element_id}'s accessible description")
 
     def assert_output(self, files, path, expected, seconds=20):
         data = files.wait_output(path, expected, seconds)
