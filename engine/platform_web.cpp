@@ -6,7 +6,8 @@
 // The output goes to the chosen file as the run writes it, never all held in memory: into the
 // browser's copy of the file, which takes the file's place when it is closed (also after a
 // failure, with exactly what was written); where the browser cannot write a chosen file, it is
-// collected in a Blob, which the browser keeps on disk, and handed out as a download on close.
+// collected in a Blob, which the browser holds outside the page, and handed out as a download
+// on close.
 
 #include "platform.h"
 
@@ -71,8 +72,8 @@ EM_ASYNC_JS(int, webRead, (int file, char* buffer, int size, char* reason, int r
 
 EM_ASYNC_JS(int, webWrite, (int file, const char* data, int size, char* reason, int reasonBytes), {
   try {
-    // A copy: the engine reuses its buffer as soon as the call returns.
-    await dissimFiles.write(file, HEAPU8.slice(data, data + size));
+    // The engine waits meanwhile: its buffer stays as it is until the write has taken it.
+    await dissimFiles.write(file, HEAPU8.subarray(data, data + size));
     return 0;
   } catch (error) {
     stringToUTF8(dissimFiles.reasonOf(error), reason, reasonBytes);

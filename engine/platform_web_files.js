@@ -17,7 +17,7 @@ var dissimFiles = {
   nextNumber: 1,
   // Reads are taken from the file in pieces of this size and handed out from there.
   readAheadBytes: 1 << 20,
-  // Collected output is moved into a Blob (which the browser keeps on disk when large) each time
+  // Collected output is moved into a Blob (which the browser holds outside the page) each time
   // this much has come, so that the page holds little of it at any time.
   collectBytes: 32 << 20,
 
@@ -131,14 +131,14 @@ var dissimFiles = {
     }
   },
 
-  // bytes: a copy the engine no longer needs.
+  // bytes: a view of the engine's buffer, which stays as it is until the write has settled.
   write: async function (number, bytes) {
     var record = this.record(number);
     if (record.entry.handle) {
       await (await this.writable(record)).write(bytes);
       return;
     }
-    record.parts.push(bytes);
+    record.parts.push(bytes.slice());
     record.partsBytes += bytes.length;
     if (record.partsBytes >= this.collectBytes) this.collect(record);
   },

@@ -306,3 +306,14 @@ var dissimPage = {
     });
   },
 };
+
+// The WebAssembly is inside the page (in base64): compiled from there, with no request at all
+// (the loader would otherwise fetch it from its data: address).
+Module['instantiateWasm'] = function (imports, receiveInstance) {
+  WebAssembly.instantiate(tryParseAsDataURI(wasmBinaryFile), imports).then(function (result) {
+    receiveInstance(result.instance, result.module);
+  }, function (error) {
+    console.error('The program cannot start: ' + error);
+  });
+  return {};
+};

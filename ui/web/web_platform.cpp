@@ -1,5 +1,7 @@
 #include "web_platform.h"
 
+#include "picker_filters.h"
+
 #include <emscripten.h>
 
 #include <cstdlib>
@@ -93,47 +95,8 @@ void WebBeeper::beep() {
     pageBeep();
 }
 
-std::string pickerExtensions(const std::string& pattern) {
-    std::string extensions;
-    std::size_t start = 0;
-    while (start <= pattern.size()) {
-        std::size_t end = pattern.find(';', start);
-        if (end == std::string::npos) {
-            end = pattern.size();
-        }
-        std::string one = pattern.substr(start, end - start);
-        while (!one.empty() && one.front() == ' ') {
-            one.erase(0, 1);
-        }
-        while (!one.empty() && one.back() == ' ') {
-            one.pop_back();
-        }
-        // Only "*.ext": every other pattern (every file, a name) leaves the choice open.
-        if (one.size() < 3 || one.compare(0, 2, "*.") != 0 ||
-            one.find_first_of("*?.", 2) != std::string::npos) {
-            return {};
-        }
-        extensions += (extensions.empty() ? "" : ",") + one.substr(1);
-        start = end + 1;
-    }
-    return extensions;
-}
-
 std::optional<std::string> WebFileDialogBackend::show(const FileDialogRequest& request) {
-    // The selected entry first: the browsers start on the first.
-    std::string filters;
-    const auto add = [&filters](const FileFilter& filter) {
-        filters += filter.description + "\n" + pickerExtensions(filter.pattern) + "\n";
-    };
-    const int count = static_cast<int>(request.filters.size());
-    if (request.selectedFilter >= 0 && request.selectedFilter < count) {
-        add(request.filters[static_cast<std::size_t>(request.selectedFilter)]);
-    }
-    for (int i = 0; i < count; ++i) {
-        if (i != request.selectedFilter) {
-            add(request.filters[static_cast<std::size_t>(i)]);
-        }
-    }
+    const std::string filters = pickerFilters(request);
     int outcome = 2;
     const PageText text(pageChooseFile(request.mode == FileDialogRequest::Mode::Save ? 1 : 0,
                                        request.fileName.c_str(), filters.c_str(), &outcome));

@@ -40,10 +40,6 @@ public:
     std::optional<std::string> show(const FileDialogRequest& request) override;
 };
 
-// The file name extensions of a filter pattern ("*.txt;*.dat" gives ".txt" and ".dat"); none
-// for a pattern that takes every file ("*.*", "*"), or any other the browser cannot take.
-std::string pickerExtensions(const std::string& pattern);
-
 // The decimal separator of the browser's language.
 char webDecimalSeparator();
 
