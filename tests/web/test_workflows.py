@@ -344,26 +344,42 @@ class FromDiskTest(WebTestCase):
 
     def test_page_opened_from_disk_output_as_download(self):
         """The page opened straight from disk (file://), as a browser without the pickers has
-        it: the input through the file input, the output a download under the chosen name."""
+        it: the input through the file input, the output a download under the name typed into
+        the page's Save As dialog; a failed run's download holds its complete blocks; a
+        cancelled Save As leaves the input's name, and that run fails with nothing downloaded."""
         if self.browser.kind != "chromium":
             self.skipTest(WEBKIT_SKIP)
-        study = study_files.five_subjects()
-        page = self.open_page(from_disk=True)
-        files = DiskFiles(page)
-        self.addCleanup(files.close)
         folder = "sort data, 2026/first session"
-        status = self.run_session(page, files, study, f"{folder}/{study.name}",
-                                         "matrices of five subjects.txt")
-        self.assertEqual(status, STATUS_DONE)
-        self.assert_output(files, "matrices of five subjects.txt", study.expected)
-        self.assert_label("lblIfileInfo", f"Input File = {study.name}")
-        page.wait_tones(0)
-        self.assert_nothing_sent(page)
+        # study, output name (None: Save As cancelled), status, beeps, what is downloaded
+        cases = [
+            (study_files.five_subjects(), "matrices of five subjects.txt", STATUS_DONE, 0,
+             "expected"),
+            (study_files.cut_short(), "matrices.txt", STATUS_FAILED, 5, "expected"),
+            (study_files.five_subjects(), None, STATUS_FAILED, 5, None),
+        ]
+        for study, output, status, beeps, downloaded in cases:
+            with self.subTest(study=study.name, output=output):
+                page = self.open_page(from_disk=True)
+                files = DiskFiles(page)
+                self.addCleanup(files.close)
+                input_path = f"{folder}/{study.name}"
+                self.assertEqual(self.run_session(page, files, study, input_path, output),
+                                 status)
+                page.wait_tones(beeps)
+                self.assert_label("lblIfileInfo", f"Input File = {study.name}")
+                if downloaded:
+                    self.assert_output(files, output, study.expected)
+                else:
+                    self.assert_label("lblOfileInfo", study.name)
+                    time.sleep(1)
+                    self.assertEqual(os.listdir(files.downloads), [], "a file was downloaded")
+                    self.assertEqual(files.read(input_path), study.sort_data)
+                self.assert_nothing_sent(page)
 
 
 def large_study_size():
-    """SUBJECTSxSTIMULI of the large study (WEB_LARGE_STUDY, default 1000x200)."""
-    subjects, stimuli = os.environ.get("WEB_LARGE_STUDY", "1000x200").split("x")
+    """SUBJECTSxSTIMULI of the large study (WEB_LARGE_STUDY, default 1000x1000)."""
+    subjects, stimuli = os.environ.get("WEB_LARGE_STUDY", "1000x1000").split("x")
     return int(subjects), int(stimuli)
 
 
