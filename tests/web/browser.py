@@ -208,8 +208,8 @@ class Page:
         self.driver = browser.driver
         url = ("file://" + browser.page_path) if from_disk else browser.server.url(
             browser.page_name)
-        self.driver.get(url)
         started = time.monotonic()
+        self.driver.get(url)
         self.wait("the page to be ready", lambda: self.js(
             "return document.body.dataset.ready === '1'"))
         self.start_seconds = time.monotonic() - started

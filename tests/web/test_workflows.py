@@ -4,8 +4,8 @@ failing runs and their beeps, and that nothing leaves the page after it has load
 
 The runner (run_web_tests.py) gives every test case one browser, WebTestCase.browser."""
 
+import json
 import os
-import tempfile
 import time
 import unittest
 
@@ -127,6 +127,7 @@ class WindowTest(WebTestCase):
         self.assertEqual(page.js("return document.getElementById('lblStatus')"
                                  ".getAttribute('aria-live')"), "polite")
         self.assertEqual(page.tones(), 0)
+        print(f"\n  started (get() to ready) in {page.start_seconds:.2f} s", end=" ", flush=True)
         self.assertLess(page.start_seconds, 10)
 
 
@@ -296,24 +297,32 @@ class FailingRunTest(WebTestCase):
         page.wait_tones(5)
         self.assert_nothing_sent(page)
 
-    def test_cancelled_save_after_an_open_leaves_the_input(self):
-        """The save picker cancelled after an input was chosen: the name kept is the input's,
-        so the run must fail with five beeps and leave the input as it was."""
+    def test_output_that_is_the_input_leaves_it(self):
+        """The save picker cancelled after an input was chosen (the name kept is the input's),
+        or the input itself picked again as the output: the run must fail with five beeps and
+        leave the input as it was. The save picker is offered the input's name."""
         self.need_picked_files()
         study = study_files.five_subjects()
-        page = self.open_page()
-        files = self.open_files(page)
-        files.place("sorts.txt", study.sort_data)
-        before = files.state()
-        page.set_counts(5, 12)
-        files.choose_input("sorts.txt")
-        files.choose_output(None)
-        page.wait_tones(0)
-        self.assertEqual(page.submit(), STATUS_FAILED)
-        page.wait_tones(5)
-        self.assertEqual(files.state(), before, "the input or another file was changed")
-        self.assertNotEqual(page.detail("lblStatus"), "", "the failure's detail")
-        self.assert_nothing_sent(page)
+        for how, output in (("cancelled save", None), ("input picked as output", "sorts.txt")):
+            with self.subTest(how):
+                page = self.open_page()
+                files = self.open_files(page)
+                files.place("sorts.txt", study.sort_data)
+                before = files.state()
+                page.set_counts(5, 12)
+                files.choose_input("sorts.txt")
+                files.choose_output(output)
+                page.wait_tones(0)
+                save = [call for call in page.js("return window.__pickerCalls")
+                        if call["kind"] == "save"]
+                self.assertEqual(json.loads(save[0]["options"]).get("suggestedName"),
+                                 "sorts.txt", "the name the save picker is offered")
+                self.assert_label("lblOfileInfo", "sorts.txt", "sorts.txt")
+                self.assertEqual(page.submit(), STATUS_FAILED)
+                page.wait_tones(5)
+                self.assertEqual(files.state(), before, "the input or another file was changed")
+                self.assertNotEqual(page.detail("lblStatus"), "", "the failure's detail")
+                self.assert_nothing_sent(page)
 
     def test_input_cut_short_keeps_the_complete_blocks(self):
         study = study_files.cut_short()
