@@ -9,8 +9,11 @@
 // An entry is {name, handle} (a FileSystemFileHandle, read and written in place), {name, file}
 // (a File from a file input: read only) or {name, download: true} (a name to save under, where
 // the browser cannot write a chosen file). What is written to an entry that cannot be written
-// in place is collected as it is written and handed out as a download under its name when the
-// file is closed.
+// in place is handed out as a download under its name when the file is closed. Until then it
+// goes, as it is written, into a file of the browser's private file system where the page may
+// have one (served over http or https; a page opened from disk may not), so that a download of
+// any size stays on disk; else it is collected in a Blob, which the browser holds outside the
+// page (Chromium holds about 2 GB of them, on disk or in memory).
 var dissimFiles = {
   chosen: { open: new Map(), save: new Map() },
   open: new Map(),
@@ -54,7 +57,7 @@ var dissimFiles = {
     var entry = this.find(path, 'save');
     if (entry === null) throw new Error('No such file');
     return this.add({ entry: entry, writing: true, writable: null, parts: [], partsBytes: 0,
-                      blob: null, sameAsInput: false });
+                      blob: null, spill: null, sameAsInput: false });
   },
 
   record: function (number) {
@@ -118,12 +121,55 @@ var dissimFiles = {
     return record.writable;
   },
 
+  // A download's file in the browser's private file system, made at its first write; false where
+  // the page has no such file system. Each page names its own; the page's one before, and any
+  // left by a page more than a day ago, are removed (by then their downloads are long done).
+  spillPrefix: 'download-being-written-',
+  spillName: null,
+  spillFor: async function (record) {
+    if (record.spill !== null) return record.spill;
+    record.spill = false;
+    try {
+      if (!navigator.storage || !navigator.storage.getDirectory) return false;
+      var folder = await navigator.storage.getDirectory();
+      await this.removeOldSpills(folder);
+      this.spillName = this.spillPrefix + Date.now() + '-' + Math.random().toString(36).slice(2);
+      var handle = await folder.getFileHandle(this.spillName, { create: true });
+      if (typeof handle.createWritable !== 'function') return false;
+      record.spill = { handle: handle, writable: await handle.createWritable() };
+    } catch (error) {
+      record.spill = false;
+    }
+    return record.spill;
+  },
+
+  removeOldSpills: async function (folder) {
+    var dayAgo = Date.now() - 24 * 3600 * 1000;
+    var names = [];
+    if (typeof folder.keys === 'function') {
+      for await (var name of folder.keys()) {
+        if (name.indexOf(this.spillPrefix) === 0) names.push(name);
+      }
+    }
+    for (var i = 0; i < names.length; ++i) {
+      try {
+        var old = names[i] === this.spillName ||
+                  (await (await folder.getFileHandle(names[i])).getFile()).lastModified < dayAgo;
+        if (old) await folder.removeEntry(names[i]);
+      } catch (error) {
+        // in use by another page: left to it
+      }
+    }
+  },
+
   empty: async function (number) {
     var record = this.record(number);
     if (record.entry.handle) {
       var writable = record.writable;
       if (writable === null) await this.writable(record);
       else await writable.truncate(0);
+    } else if (record.spill) {
+      await record.spill.writable.truncate(0);
     } else {
       record.parts = [];
       record.partsBytes = 0;
@@ -136,6 +182,11 @@ var dissimFiles = {
     var record = this.record(number);
     if (record.entry.handle) {
       await (await this.writable(record)).write(bytes);
+      return;
+    }
+    var spill = await this.spillFor(record);
+    if (spill) {
+      await spill.writable.write(bytes);
       return;
     }
     record.parts.push(bytes.slice());
@@ -160,6 +211,11 @@ var dissimFiles = {
     }
     // An output that turned out to be the input is left as it is: nothing is handed out.
     if (record.sameAsInput) return;
+    if (record.spill) {
+      await record.spill.writable.close();
+      this.download(await record.spill.handle.getFile(), record.entry.name);
+      return;
+    }
     this.collect(record);
     this.download(record.blob, record.entry.name);
   },

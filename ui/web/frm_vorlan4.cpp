@@ -47,7 +47,10 @@ const char* nameOf(layout::ButtonId id) {
 }
 
 std::array<WebLabel, layout::kLabels.size()> labelsOfTheLayout() {
-    static_assert(layout::kLabels.size() == 4);
+    // Each label at the index of its id, as the workflow's labels are taken below.
+    static_assert(layout::kLabels.size() == 4 && layout::kLabels[0].id == 0 &&
+                  layout::kLabels[1].id == 1 && layout::kLabels[2].id == 2 &&
+                  layout::kLabels[3].id == 3);
     return {WebLabel(layout::kLabels[0].name), WebLabel(layout::kLabels[1].name),
             WebLabel(layout::kLabels[2].name), WebLabel(layout::kLabels[3].name)};
 }

@@ -84,6 +84,14 @@ var dissimPage = {
                               { capture: true, passive: false });
     });
     window.addEventListener('keydown', function (event) { page.windowKey(event); });
+    // Leaving the page during a run asks first (the browser's own question); left all the same,
+    // the chosen output file keeps what it held, as the browser's copy of it is dropped.
+    window.addEventListener('beforeunload', function (event) {
+      if (page.busy) {
+        event.preventDefault();
+        event.returnValue = '';
+      }
+    });
     // The first touch of the page lets its tones sound later (browsers start sound only then).
     ['pointerdown', 'keydown'].forEach(function (type) {
       window.addEventListener(type, function () { page.audioContext(); }, { capture: true });
