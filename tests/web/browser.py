@@ -87,6 +87,9 @@ class Browser:
             options.add_argument(argument)
         # The DevTools Network events of every page, to show that nothing leaves the page.
         options.set_capability("goog:loggingPrefs", {"performance": "ALL"})
+        # A test that failed during a run leaves the page asking before it is left: the next
+        # test's page is loaded all the same.
+        options.set_capability("unhandledPromptBehavior", "accept")
         service = ChromiumService(executable_path="/usr/bin/chromedriver")
         driver = webdriver.Chrome(service=service, options=options)
         driver.execute_cdp_cmd("Browser.setDownloadBehavior", {
