@@ -8,20 +8,33 @@
 
 #include <gtest/gtest.h>
 
-#include <bit>
 #include <clocale>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <optional>
 #include <random>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace {
 
 using dissim::DecimalForm;
+
+// std::bit_cast, which WebAssembly's C++ library (libc++ 13) does not have yet.
+std::uint64_t bitsOf(double value) {
+    std::uint64_t bits = 0;
+    std::memcpy(&bits, &value, sizeof bits);
+    return bits;
+}
+double doubleOf(std::uint64_t bits) {
+    double value = 0;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
+}
 
 // Counts as people type them, once rewritten (a period, no plus sign): whole numbers,
 // fractions, exponents, leading zeros and long digit runs, and the edges of a double.
@@ -66,9 +79,7 @@ TEST(DecimalText, PortableReadingGivesTheStandardNumbers) {
         ASSERT_EQ(standard.has_value(), portable.has_value()) << '"' << text << '"';
         if (standard) {
             // Bit for bit: the sign of zero too.
-            ASSERT_EQ(std::bit_cast<std::uint64_t>(*standard),
-                      std::bit_cast<std::uint64_t>(*portable))
-                << '"' << text << '"';
+            ASSERT_EQ(bitsOf(*standard), bitsOf(*portable)) << '"' << text << '"';
         }
         ++compared;
     }
@@ -107,7 +118,7 @@ std::vector<double> magnitudes() {
     }
     std::mt19937_64 random(20260921);
     for (int i = 0; i < 20000; ++i) {
-        const double value = std::fabs(std::bit_cast<double>(random()));
+        const double value = std::fabs(doubleOf(random()));
         if (std::isfinite(value)) {
             values.push_back(value);
         }
@@ -186,7 +197,7 @@ public:
                 return;
             }
         }
-#ifndef _WIN32
+#if !defined(_WIN32) && !defined(__EMSCRIPTEN__)
         const std::string command =
             "localedef -i de_DE -f UTF-8 '" + folder_.file("de_DE.UTF-8") + "' >/dev/null 2>&1";
         if (std::system(command.c_str()) == 0) {
@@ -199,7 +210,7 @@ public:
     }
     ~CommaLocale() {
         std::setlocale(LC_NUMERIC, previous_.c_str());
-#ifndef _WIN32
+#if !defined(_WIN32) && !defined(__EMSCRIPTEN__)
         if (previousLocpath_) {
             ::setenv("LOCPATH", previousLocpath_->c_str(), 1);
         } else {
@@ -230,7 +241,9 @@ TEST(DecimalText, PortableConversionsIgnoreTheLocaleDecimalPoint) {
     }
     char written[16];
     std::snprintf(written, sizeof written, "%.1f", 2.5);
-    ASSERT_STREQ(written, "2,5") << "the locale's decimal point is a comma";
+    if (std::string_view(written) != "2,5") {
+        GTEST_SKIP() << "the C library keeps the decimal point in the locale (musl)";
+    }
     EXPECT_EQ(dissim::readDecimalPortable("2.5"), 2.5);
     EXPECT_EQ(dissim::readDecimalPortable("-0.125e2"), -12.5);
     EXPECT_FALSE(dissim::readDecimalPortable("2,5").has_value());

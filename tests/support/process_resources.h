@@ -11,6 +11,9 @@
 #else
 #include <dirent.h>
 #include <fstream>
+#if defined(__EMSCRIPTEN__)
+#include <malloc.h>
+#endif
 #include <string>
 #endif
 
@@ -45,6 +48,13 @@ inline int openDescriptors() {
     return count;
 }
 
+#if defined(__EMSCRIPTEN__)
+// WebAssembly under node: the process's resident size is node's own (its heaps and compiled
+// code grow as it likes); the engine's memory is what its allocator has handed out.
+inline long residentKilobytes() {
+    return static_cast<long>(::mallinfo().uordblks / 1024);
+}
+#else
 inline long residentKilobytes() {
     std::ifstream status("/proc/self/status");
     std::string line;
@@ -55,6 +65,7 @@ inline long residentKilobytes() {
     }
     return -1;
 }
+#endif
 
 #endif
 
