@@ -112,6 +112,22 @@ Sample measure(Program program, const Study& study, const std::string& input,
     return sample;
 }
 
+// Forks with a pipe from the child (fds[1]) to the parent (fds[0]); ends the bench when either
+// cannot be made. Returns fork's result.
+pid_t forkWithPipe(int fds[2]) {
+    if (::pipe(fds) != 0) {
+        std::perror("dissim_bench: pipe");
+        std::exit(1);
+    }
+    std::fflush(nullptr);
+    const pid_t child = ::fork();
+    if (child < 0) {
+        std::perror("dissim_bench: fork");
+        std::exit(1);
+    }
+    return child;
+}
+
 // The WebAssembly program: node runs the script, which prints "done SECONDS" when its run or its
 // writes are done. The child's standard output comes back through a pipe; its errors go where
 // the bench's go.
@@ -121,17 +137,8 @@ Sample runWasm(Program program, const Study& study, const std::string& script, b
     const std::string stimuli = std::to_string(study.stimuli);
     const std::string byteCount = std::to_string(bytes);
     int fds[2];
-    if (::pipe(fds) != 0) {
-        std::perror("dissim_bench: pipe");
-        std::exit(1);
-    }
-    std::fflush(nullptr);
     const auto start = std::chrono::steady_clock::now();
-    const pid_t child = ::fork();
-    if (child < 0) {
-        std::perror("dissim_bench: fork");
-        std::exit(1);
-    }
+    const pid_t child = forkWithPipe(fds);
     if (child == 0) {
         ::close(fds[0]);
         ::dup2(fds[1], STDOUT_FILENO);
@@ -220,16 +227,7 @@ Sample runProgram(Program program, const Study& study, const std::string& input,
     }
     const auto start = std::chrono::steady_clock::now();
     int fds[2];
-    if (::pipe(fds) != 0) {
-        std::perror("dissim_bench: pipe");
-        std::exit(1);
-    }
-    std::fflush(nullptr);
-    const pid_t child = ::fork();
-    if (child < 0) {
-        std::perror("dissim_bench: fork");
-        std::exit(1);
-    }
+    const pid_t child = forkWithPipe(fds);
     if (child == 0) {
         ::close(fds[0]);
         const Sample sample = measure(program, study, input, output, bytes);

@@ -26,7 +26,10 @@ std::string pickerExtensions(const std::string& pattern) {
             one.find_first_of("*?.", 2) != std::string::npos) {
             return {};
         }
-        extensions += (extensions.empty() ? "" : ",") + one.substr(1);
+        if (!extensions.empty()) {
+            extensions += ',';
+        }
+        extensions.append(one, 1);
         if (end == pattern.size()) {
             return extensions;
         }
