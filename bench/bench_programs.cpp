@@ -1,10 +1,8 @@
 #include "bench_programs.h"
 
 #include "bench_memory.h"
+#include "measured_work.h"
 #include "reference_run.h"
-
-#include "dissimilarity_run.h"
-#include "run_state.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -21,25 +19,6 @@
 namespace bench {
 namespace {
 
-class QuietObserver : public dissim::RunObserver {
-public:
-    void statusChanged(std::string_view) override {}
-    void runFailing(std::string_view description) override {
-        std::fprintf(stderr, "dissim_bench: the run failed: %.*s\n",
-                     static_cast<int>(description.size()), description.data());
-    }
-};
-
-bool runEngine(const Study& study, const std::string& input, const std::string& output) {
-    dissim::RunState state;
-    state.numSubjects = dissim::CountValue(std::to_string(study.subjects));
-    state.numStimuli = dissim::CountValue(std::to_string(study.stimuli));
-    state.inputFile = input;
-    state.outputFile = output;
-    QuietObserver observer;
-    return dissim::runDissimilarity(state, observer).done;
-}
-
 std::size_t chunkBytes(Program program) {
     switch (program) {
     case Program::Write64KiB:
@@ -51,54 +30,25 @@ std::size_t chunkBytes(Program program) {
     }
 }
 
-// The floor: bytes to a new file from a ready buffer in chunks of one size.
-bool writeFloor(const std::string& output, std::uint64_t bytes, const std::vector<char>& chunk) {
-    const int fd = ::open(output.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0) {
-        std::fprintf(stderr, "dissim_bench: cannot create %s: %s\n", output.c_str(),
-                     std::strerror(errno));
-        return false;
-    }
-    for (std::uint64_t left = bytes; left > 0;) {
-        const auto part = static_cast<std::size_t>(std::min<std::uint64_t>(left, chunk.size()));
-        const ssize_t put = ::write(fd, chunk.data(), part);
-        if (put < 0 && errno == EINTR) {
-            continue;
-        }
-        if (put <= 0) {
-            std::fprintf(stderr, "dissim_bench: writing %s failed: %s\n", output.c_str(),
-                         std::strerror(errno));
-            ::close(fd);
-            return false;
-        }
-        left -= static_cast<std::uint64_t>(put);
-    }
-    return ::close(fd) == 0;
-}
-
 // The child's side: everything the program needs is made before the clock starts.
 Sample measure(Program program, const Study& study, const std::string& input,
                const std::string& output, std::uint64_t bytes) {
-    std::vector<char> chunk;
-    if (isFloor(program)) {
-        chunk.resize(chunkBytes(program));
-        for (std::size_t i = 0; i < chunk.size(); ++i) {
-            chunk[i] = " 1 "[i % 3];
-        }
-    }
+    const std::vector<char> chunk =
+        isFloor(program) ? floorChunk(chunkBytes(program)) : std::vector<char>();
     resetPeakResident();
     const std::uint64_t before = residentBytes();
     const auto start = std::chrono::steady_clock::now();
     Sample sample;
     switch (program) {
     case Program::Engine:
-        sample.done = runEngine(study, input, output);
+        sample.done = runEngine("dissim_bench", std::to_string(study.subjects),
+                                std::to_string(study.stimuli), input, output);
         break;
     case Program::Reference:
         sample.done = referenceRun(input, output, study.subjects, study.stimuli);
         break;
     default:
-        sample.done = writeFloor(output, bytes, chunk);
+        sample.done = writeFloor("dissim_bench", output, bytes, chunk);
         break;
     }
     sample.seconds =

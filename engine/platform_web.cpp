@@ -81,19 +81,10 @@ EM_ASYNC_JS(int, webWrite, (int file, const char* data, int size, char* reason, 
   }
 });
 
-EM_ASYNC_JS(int, webEmpty, (int file, char* reason, int reasonBytes), {
+// A call on an open file that gives nothing back: "empty" or "close".
+EM_ASYNC_JS(int, webFileCall, (const char* call, int file, char* reason, int reasonBytes), {
   try {
-    await dissimFiles.empty(file);
-    return 0;
-  } catch (error) {
-    stringToUTF8(dissimFiles.reasonOf(error), reason, reasonBytes);
-    return -1;
-  }
-});
-
-EM_ASYNC_JS(int, webClose, (int file, char* reason, int reasonBytes), {
-  try {
-    await dissimFiles.close(file);
+    await dissimFiles[UTF8ToString(call)](file);
     return 0;
   } catch (error) {
     stringToUTF8(dissimFiles.reasonOf(error), reason, reasonBytes);
@@ -117,6 +108,14 @@ Status open(const std::string& path, bool forWriting, NativeFile& file) {
         return failed(reason);
     }
     file = static_cast<NativeFile>(opened);
+    return {};
+}
+
+Status fileCall(const char* call, NativeFile file) {
+    char reason[kReasonBytes] = {};
+    if (webFileCall(call, number(file), reason, kReasonBytes) < 0) {
+        return failed(reason);
+    }
     return {};
 }
 
@@ -176,19 +175,11 @@ Status writeAll(NativeFile file, std::string_view data) {
 }
 
 Status empty(NativeFile file) {
-    char reason[kReasonBytes] = {};
-    if (webEmpty(number(file), reason, kReasonBytes) < 0) {
-        return failed(reason);
-    }
-    return {};
+    return fileCall("empty", file);
 }
 
 Status close(NativeFile file) {
-    char reason[kReasonBytes] = {};
-    if (webClose(number(file), reason, kReasonBytes) < 0) {
-        return failed(reason);
-    }
-    return {};
+    return fileCall("close", file);
 }
 
 } // namespace dissim::platform
