@@ -216,7 +216,6 @@ INSTANTIATE_TEST_SUITE_P(
         LayoutCase{"oneCodePerLine", "3", "4", "1\n1\n2\n1\n2\n2\n2\n1\n1\n3\n3\n1\n", ""},
         LayoutCase{"wrappedAtSix", "3", "4", "1 1 2 1 2 2\n2 1 1 3 3 1\n", ""},
         LayoutCase{"linesOfOtherLengths", "3", "4", "1 1 2 1 2\n2 2 1 1 3\n3 1\n", ""},
-        LayoutCase{"moreLinesAfterTheCodes", "3", "4", "1 1 2\n1 2 2\n2 1 1\n3 3 1\n9 9 9\n", ""},
         LayoutCase{"moreOnTheLastLine", "3", "4", "1 1 2\n1 2 2\n2 1 1\n3 3 1 9\n", ""},
         LayoutCase{"textAfterTheCodes", "3", "4", "1 1 2\n1 2 2\n2 1 1\n3 3 1\nend\n", ""},
         // As many subjects as stimuli: one line per subject, the right layout, has the same
