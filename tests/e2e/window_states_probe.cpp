@@ -15,47 +15,40 @@
 
 #include <chrono>
 #include <cstdio>
-#include <cstring>
+#include <string_view>
 #include <thread>
 
 namespace {
 
-// The window's WM_STATE, or -1 while it has none.
-long stateOf(Display* display, Window window, Atom wmState) {
-    Atom type = None;
-    int format = 0;
-    unsigned long count = 0;
-    unsigned long after = 0;
-    unsigned char* data = nullptr;
-    long state = -1;
-    if (XGetWindowProperty(display, window, wmState, 0, 2, False, wmState, &type, &format, &count,
-                           &after, &data) == Success &&
-        type == wmState && format == 32 && count >= 1) {
-        state = reinterpret_cast<const long*>(data)[0];
-    }
-    if (data != nullptr) {
-        XFree(data);
-    }
-    return state;
-}
-
-bool waitForState(Display* display, Window window, Atom wmState, long wanted) {
+// Whether the window's WM_STATE becomes `wanted` within 5 s.
+bool reachesState(Display* display, Window window, long wanted) {
+    const Atom wmState = XInternAtom(display, "WM_STATE", False);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (stateOf(display, window, wmState) != wanted) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            return false;
+    for (;;) {
+        Atom type = None;
+        int format = 0;
+        unsigned long count = 0;
+        unsigned long after = 0;
+        unsigned char* data = nullptr;
+        const bool reached = XGetWindowProperty(display, window, wmState, 0, 2, False, wmState,
+                                                &type, &format, &count, &after, &data) == Success &&
+                             type == wmState && format == 32 && count >= 1 &&
+                             reinterpret_cast<const long*>(data)[0] == wanted;
+        if (data != nullptr) {
+            XFree(data);
+        }
+        if (reached || std::chrono::steady_clock::now() > deadline) {
+            return reached;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
-    return true;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    const bool destroyed = argc == 2 && std::strcmp(argv[1], "destroyed") == 0;
-    const bool kept = argc == 2 && std::strcmp(argv[1], "kept") == 0;
-    if (!destroyed && !kept) {
+    const std::string_view mode = argc == 2 ? argv[1] : "";
+    if (mode != "destroyed" && mode != "kept") {
         std::fprintf(stderr, "usage: window_states_probe destroyed|kept\n");
         return 2;
     }
@@ -64,10 +57,10 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "window_states_probe: cannot open the display\n");
         return 1;
     }
-    const Window root = DefaultRootWindow(display);
-    const Window window = XCreateSimpleWindow(display, root, 10, 10, 100, 100, 0, 0, 0);
+    const Window window =
+        XCreateSimpleWindow(display, DefaultRootWindow(display), 10, 10, 100, 100, 0, 0, 0);
     XMapWindow(display, window);
-    if (destroyed) {
+    if (mode == "destroyed") {
         // Both requests go in one go: the map is announced, the window is gone before the
         // announcement can be answered.
         XDestroyWindow(display, window);
@@ -76,14 +69,13 @@ int main(int argc, char** argv) {
         return 0;
     }
     XSync(display, False);
-    const Atom wmState = XInternAtom(display, "WM_STATE", False);
-    if (!waitForState(display, window, wmState, NormalState)) {
+    if (!reachesState(display, window, NormalState)) {
         std::fprintf(stderr, "the new window's state never became Normal\n");
         return 1;
     }
     XUnmapWindow(display, window);
     XSync(display, False);
-    if (!waitForState(display, window, wmState, WithdrawnState)) {
+    if (!reachesState(display, window, WithdrawnState)) {
         std::fprintf(stderr, "the new window's state never became Withdrawn\n");
         return 1;
     }

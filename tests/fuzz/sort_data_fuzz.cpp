@@ -160,7 +160,6 @@ struct DecodedText {
 
 DecodedText decodeUtf16Plainly(std::string_view bytes, bool bigEndian) {
     DecodedText d;
-    std::vector<char32_t> characters;
     std::size_t p = 0;
     const auto unit = [&](std::size_t i) {
         const auto a = static_cast<unsigned char>(bytes[i]);
@@ -179,26 +178,15 @@ DecodedText decodeUtf16Plainly(std::string_view bytes, bool bigEndian) {
             c = 0x10000 + ((c - 0xD800) << 10) + (unit(p + 2) - 0xDC00);
             p += 2;
         }
-        characters.push_back(c);
-    }
-    d.cut = p != bytes.size();
-    for (char32_t c : characters) {
-        if (c < 0x80) {
-            d.text += static_cast<char>(c);
-        } else if (c < 0x800) {
-            d.text += static_cast<char>(0xC0 | (c >> 6));
-            d.text += static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            d.text += static_cast<char>(0xE0 | (c >> 12));
-            d.text += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            d.text += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            d.text += static_cast<char>(0xF0 | (c >> 18));
-            d.text += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            d.text += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            d.text += static_cast<char>(0x80 | (c & 0x3F));
+        // In UTF-8: the lead byte, then six bits a byte.
+        const int more = c < 0x80 ? 0 : c < 0x800 ? 1 : c < 0x10000 ? 2 : 3;
+        d.text +=
+            static_cast<char>((more == 0 ? 0 : (0xFF00 >> (more + 1)) & 0xFF) | (c >> (6 * more)));
+        for (int k = more - 1; k >= 0; --k) {
+            d.text += static_cast<char>(0x80 | ((c >> (6 * k)) & 0x3F));
         }
     }
+    d.cut = p != bytes.size();
     return d;
 }
 
@@ -345,19 +333,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         // the fuzzed text. A whole run over 64 kB costs several ordinary ones; the reader alone
         // is all that the boundary concerns. In a UTF-16 file the spaces are UTF-16 after its
         // mark, and the first read of its bytes ends there (at a whole unit).
-        const std::size_t into = layout & 0x7f;
-        std::string padded;
-        if (startsUtf16(file)) {
-            const std::size_t units = (dissim::SortDataReader::kBufferBytes - 2 - into) / 2;
-            std::string space = file[0] == '\xFE' ? std::string("\0 ", 2) : std::string(" \0", 2);
-            padded = file.substr(0, 2);
-            for (std::size_t u = 0; u < units; ++u) {
-                padded += space;
-            }
-            padded += file.substr(2);
-        } else {
-            padded = std::string(dissim::SortDataReader::kBufferBytes - into, ' ') + file;
+        const std::size_t mark = startsUtf16(file) ? 2 : 0;
+        const std::string space = mark == 0           ? std::string(" ")
+                                  : file[0] == '\xFE' ? std::string("\0 ", 2)
+                                                      : std::string(" \0", 2);
+        std::string padded = file.substr(0, mark);
+        while (padded.size() + space.size() <=
+               dissim::SortDataReader::kBufferBytes - (layout & 0x7f)) {
+            padded += space;
         }
+        padded += file.substr(mark);
         setContents(memoryInput, padded);
         compareWithPlainReading(state.inputFile, padded);
     }

@@ -18,6 +18,7 @@
 #include <algorithm>
 #include <ostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 // Rectangles compared and printed whole (found by argument-dependent lookup, so global).
@@ -93,45 +94,6 @@ LOGFONTW fontOf(HWND control) {
     ::GetObjectW(handle, sizeof(font), &font);
     return font;
 }
-
-// The pixels a control paints of its client area, in a larger picture of another colour so
-// that whatever it paints outside its box shows too.
-class Painted {
-public:
-    static constexpr COLORREF kAround = RGB(255, 0, 255);
-
-    Painted(HWND control, int width, int height) : width_(width), height_(height) {
-        HDC screen = ::GetDC(nullptr);
-        dc_ = ::CreateCompatibleDC(screen);
-        bitmap_ = ::CreateCompatibleBitmap(screen, width, height);
-        ::ReleaseDC(nullptr, screen);
-        previous_ = ::SelectObject(dc_, bitmap_);
-        const RECT all{0, 0, width, height};
-        HBRUSH around = ::CreateSolidBrush(kAround);
-        ::FillRect(dc_, &all, around);
-        ::DeleteObject(around);
-        ::SendMessageW(control, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc_),
-                       PRF_CLIENT | PRF_ERASEBKGND);
-    }
-    ~Painted() {
-        ::SelectObject(dc_, previous_);
-        ::DeleteObject(bitmap_);
-        ::DeleteDC(dc_);
-    }
-    Painted(const Painted&) = delete;
-    Painted& operator=(const Painted&) = delete;
-
-    COLORREF at(int x, int y) const { return ::GetPixel(dc_, x, y); }
-    int width() const { return width_; }
-    int height() const { return height_; }
-
-private:
-    int width_;
-    int height_;
-    HDC dc_;
-    HBITMAP bitmap_;
-    HGDIOBJ previous_;
-};
 
 // The window over scripted pieces; shown, as a person meets it.
 struct WindowFixture {
@@ -215,57 +177,35 @@ TEST(Win32Window, EveryControlHasItsTextAndStyle) {
     }
 }
 
-// The client area at each resolution: 474 x 424 at 96 dpi, scaled (592.5 rounded up at 120).
-struct ClientSize {
-    int dpi;
-    LONG width;
-    LONG height;
-};
-constexpr ClientSize kClientSizes[] = {
-    {96, 474, 424}, {120, 593, 530}, {144, 711, 636}, {192, 948, 848}};
-
 TEST(Win32WindowLayout, ClientAreaIsTheLayoutsSizeAtTheScreensResolution) {
     WindowFixture f;
     HDC screen = ::GetDC(nullptr);
     const int dpi = ::GetDeviceCaps(screen, LOGPIXELSX);
     ::ReleaseDC(nullptr, screen);
     ASSERT_EQ(dpi, expectedDpi()) << "the screen is not at the resolution this run is for";
-    const auto size = std::find_if(std::begin(kClientSizes), std::end(kClientSizes),
-                                   [dpi](const ClientSize& s) { return s.dpi == dpi; });
-    ASSERT_NE(size, std::end(kClientSizes)) << "no client size known at " << dpi << " dpi";
+    // 474 x 424 at 96 dpi, scaled and rounded halves up (592.5 to 593 at 120).
     RECT client;
     ::GetClientRect(f.window.handle(), &client);
-    EXPECT_EQ(client, (RECT{0, 0, size->width, size->height}));
+    EXPECT_EQ(client, (RECT{0, 0, (474 * dpi + 48) / 96, (424 * dpi + 48) / 96}));
 }
 
-TEST(Win32WindowLayout, EveryControlHasItsPlaceAtTheScreensResolution) {
-    WindowFixture f;
-    for (const layout::Button& button : layout::kButtons) {
-        SCOPED_TRACE(button.name);
-        EXPECT_EQ(placeOf(f.button(button.id)), expectedPlace(button.place));
-    }
-    for (const layout::Label& label : layout::kLabels) {
-        SCOPED_TRACE(label.name);
-        EXPECT_EQ(placeOf(f.label(label.id)), expectedPlace(label.place));
-    }
-}
-
-TEST(Win32WindowLayout, EveryControlHasTheSystemsFontAtTheScreensResolution) {
+TEST(Win32WindowLayout, EveryControlHasItsPlaceAndTheSystemsFontAtTheScreensResolution) {
     WindowFixture f;
     const LOGFONTW system = messageFontAt(UINT(expectedDpi()));
     // The system's font is its size at 96 dpi scaled, not another font.
     const LOGFONTW at96 = messageFontAt(96);
     EXPECT_EQ(std::wstring(system.lfFaceName), std::wstring(at96.lfFaceName));
     EXPECT_EQ(-system.lfHeight, (-at96.lfHeight * expectedDpi() + 48) / 96);
-    std::vector<HWND> controls;
+    std::vector<std::pair<HWND, layout::Place>> controls;
     for (const layout::Button& button : layout::kButtons) {
-        controls.push_back(f.button(button.id));
+        controls.emplace_back(f.button(button.id), button.place);
     }
     for (const layout::Label& label : layout::kLabels) {
-        controls.push_back(f.label(label.id));
+        controls.emplace_back(f.label(label.id), label.place);
     }
-    for (HWND control : controls) {
+    for (const auto& [control, place] : controls) {
         SCOPED_TRACE(textOf(control).c_str());
+        EXPECT_EQ(placeOf(control), expectedPlace(place));
         const LOGFONTW font = fontOf(control);
         EXPECT_EQ(std::wstring(font.lfFaceName), std::wstring(system.lfFaceName));
         EXPECT_EQ(font.lfHeight, system.lfHeight);
@@ -298,21 +238,37 @@ TEST(Win32WindowLayout, LabelsWrapALongTextAndCutItOffInsideTheirBoxes) {
         const int line = metrics.tmHeight;
         ASSERT_GT(needed.bottom, box.bottom) << "the text must be too long for the box";
 
-        const Painted painted(control, box.right + 2 * line, box.bottom + 2 * line);
+        // What it paints of its client area, in a larger picture of another colour so that
+        // whatever it paints outside its box shows too.
+        const RECT picture{0, 0, box.right + 2 * line, box.bottom + 2 * line};
+        constexpr COLORREF kAround = RGB(255, 0, 255);
+        HDC screen = ::GetDC(nullptr);
+        HDC painted = ::CreateCompatibleDC(screen);
+        HBITMAP bitmap = ::CreateCompatibleBitmap(screen, picture.right, picture.bottom);
+        ::ReleaseDC(nullptr, screen);
+        const HGDIOBJ previousBitmap = ::SelectObject(painted, bitmap);
+        HBRUSH around = ::CreateSolidBrush(kAround);
+        ::FillRect(painted, &picture, around);
+        ::DeleteObject(around);
+        ::SendMessageW(control, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(painted),
+                       PRF_CLIENT | PRF_ERASEBKGND);
         const COLORREF face = ::GetSysColor(COLOR_BTNFACE);
         int inkOutside = 0;
         std::vector<int> rightmostInk(std::size_t(box.bottom / line + 1), -1);
-        for (int y = 0; y < painted.height(); ++y) {
-            for (int x = 0; x < painted.width(); ++x) {
-                const COLORREF colour = painted.at(x, y);
+        for (int y = 0; y < picture.bottom; ++y) {
+            for (int x = 0; x < picture.right; ++x) {
+                const COLORREF colour = ::GetPixel(painted, x, y);
                 if (x >= box.right || y >= box.bottom) {
-                    inkOutside += colour != Painted::kAround;
+                    inkOutside += colour != kAround;
                 } else if (colour != face) {
                     int& rightmost = rightmostInk[std::size_t(y / line)];
                     rightmost = std::max(rightmost, x);
                 }
             }
         }
+        ::SelectObject(painted, previousBitmap);
+        ::DeleteObject(bitmap);
+        ::DeleteDC(painted);
         EXPECT_EQ(inkOutside, 0) << "painted outside its box";
         // Every whole line that the box holds is written, each filled to past its middle:
         // the text wraps at the box's width, line after line, until the box ends.

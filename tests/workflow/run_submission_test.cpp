@@ -138,38 +138,6 @@ TEST(Submit, NextRunClearsTheFailureDetailAsItStarts) {
     EXPECT_EQ(f.lblStatus.detail(), "");
 }
 
-// A completed run over a file that looks laid out the other way round: the statuses as ever,
-// and its note as the status label's detail, which the next run clears as it starts.
-TEST(Submit, ACompletedRunsNoteIsTheStatusDetailUntilTheNextRun) {
-    TempDir dir;
-    const std::string in = dir.file("codes.txt");
-    const std::string out = dir.file("matrices.out");
-    // Two lines of three codes, read as three subjects over two stimuli.
-    testsupport::writeFile(in, testsupport::kSortData);
-    WorkflowFixture f;
-    f.prepare("3", "2", in, &out);
-    f.workflow.cmdSubmitClick();
-    ASSERT_TRUE(f.deliverUntilEnded());
-    const std::string note = f.lblStatus.detail();
-    EXPECT_NE(note.find("Each of the file's 2 lines holds 3 codes, one per subject"),
-              std::string::npos)
-        << note;
-    const Events expected = Events{"lblStatus detail: ", "busy"} + statusOf(kProcessing) +
-                            statusOf(kWriting) + statusOf(kWriting) + statusOf(kWriting) +
-                            statusOf(kDone) +
-                            Events{"lblStatus detail: " + note, "idle", "ended: done"};
-    EXPECT_EQ(f.events.list, expected);
-
-    // The same codes one subject per line.
-    testsupport::writeFile(in, "1 1\n2 5\n6 6\n");
-    f.events.list.clear();
-    f.workflow.cmdSubmitClick();
-    EXPECT_EQ(f.events.list, (Events{"lblStatus detail: ", "busy"}));
-    ASSERT_TRUE(f.deliverUntilEnded());
-    EXPECT_EQ(f.lblStatus.text(), kDone);
-    EXPECT_EQ(f.lblStatus.detail(), "");
-}
-
 // Until its end has reached the window's thread the run is going, whatever its own thread
 // has done by then: the window's close, Exit and another Submit wait for it or do nothing.
 struct DuringRun {
@@ -217,9 +185,12 @@ INSTANTIATE_TEST_SUITE_P(
 
 // A run on the window's own thread (a page's, which has no threads): the whole run and every
 // report, in the same order as from a thread, happen inside the click; the click is over when
-// the window is idle again.
+// the window is idle again. A completed run's note (a file that looks laid out the other way
+// round) is the status label's detail, as a failure's description is.
 struct InlineRun {
     const char* name;
+    const char* subjects;
+    const char* stimuli;
     std::string sortData;
     std::string output;
     Events reports; // after "busy"
@@ -235,7 +206,7 @@ TEST_P(SubmitOnTheWindowsThread, ReportsEachStepBeforeTheClickReturns) {
     testsupport::writeFile(in, c.sortData);
     dissim::ui::InlineRunLauncher launcher;
     WorkflowFixture f(&launcher);
-    f.prepare("2", "3", in, &out);
+    f.prepare(c.subjects, c.stimuli, in, &out);
 
     f.workflow.cmdSubmitClick();
 
@@ -251,15 +222,28 @@ TEST_P(SubmitOnTheWindowsThread, ReportsEachStepBeforeTheClickReturns) {
 INSTANTIATE_TEST_SUITE_P(
     , SubmitOnTheWindowsThread,
     ::testing::Values(
-        InlineRun{"Done", testsupport::kSortData, testsupport::kMatricesOfBoth,
+        InlineRun{"Done", "2", "3", testsupport::kSortData, testsupport::kMatricesOfBoth,
                   statusOf(kProcessing) + statusOf(kWriting) + statusOf(kWriting) +
                       statusOf(kDone) + Events{"lblStatus detail: ", "idle", "ended: done"}},
-        InlineRun{"FailedKeepingTheCompleteBlock", "1 2 1\n", "  0 \r\n  1  0 \r\n  0  1  0 \r\n",
+        InlineRun{"FailedKeepingTheCompleteBlock", "2", "3", "1 2 1\n",
+                  "  0 \r\n  1  0 \r\n  0  1  0 \r\n",
                   statusOf(kProcessing) + statusOf(kWriting) +
                       Events{"beep", "beep", "beep", "beep", "beep", "lblStatus: " + kFailed,
                              "lblStatus detail: subject 2, stimulus 1, line 2: the sort data file "
                              "ends here, after 3 codes",
-                             "idle", "ended: failed"}}),
+                             "idle", "ended: failed"}},
+        // Two lines of three codes, read as three subjects over two stimuli.
+        InlineRun{"DoneWithTheNoteOfTheOtherLayout", "3", "2", testsupport::kSortData,
+                  "  0 \r\n  0  0 \r\n  0 \r\n  1  0 \r\n  0 \r\n  0  0 \r\n  0 \r\n  1  0 \r\n",
+                  statusOf(kProcessing) + statusOf(kWriting) + statusOf(kWriting) +
+                      statusOf(kWriting) + statusOf(kDone) +
+                      Events{"lblStatus detail: Each of the file's 2 lines holds 3 codes, one per "
+                             "subject, and there are as many lines as stimuli. If each line is one "
+                             "stimulus, the file is laid out the other way round and these "
+                             "matrices are not the study's: the codes must come subject by "
+                             "subject, each subject's 2 codes in the order of the stimuli (one "
+                             "line per subject).",
+                             "idle", "ended: done"}}),
     testsupport::ByName{});
 
 TEST(Exit, ClosesTheWindowAtOnceWhenIdle) {
