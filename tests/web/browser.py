@@ -195,11 +195,11 @@ class Page:
     def ended(self):
         return self.js("return document.body.dataset.ended === '1'")
 
-    def wait_tones(self, count, settle=0.6):
+    def wait_tones(self, count):
         """Waits until COUNT tones have sounded and no more follow."""
         tones = lambda: self.js("return window.__tones")  # noqa: E731
         self.wait(f"{count} tones", lambda: tones() >= count)
-        time.sleep(settle)
+        time.sleep(0.6)
         if tones() != count:
             raise AssertionError(f"expected {count} tones, heard {tones()}")
 
