@@ -208,10 +208,7 @@ class Page:
 
     def keys(self, *keys):
         """Key presses to whatever has the focus."""
-        actions = ActionChains(self.driver)
-        for key in keys:
-            actions.send_keys(key)
-        actions.perform()
+        ActionChains(self.driver).send_keys(*keys).perform()
 
     def chord(self, modifier, key):
         ActionChains(self.driver).key_down(modifier).send_keys(key).key_up(modifier).perform()
