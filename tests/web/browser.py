@@ -1,11 +1,7 @@
-"""The browser the web tests drive through WebDriver, the local server the page is served
-from, and the page's controls as a person uses them: clicks, typing, keys.
+"""The browser the web tests drive through WebDriver, the local server the page comes from, and
+the page's controls used as a person uses them. Only the file pickers are replaced
+(page_files.py) and the tones counted (by wrapping the Web Audio call that starts each one)."""
 
-Only the file pickers are replaced (by ones that hand out files of the browser's private file
-system) and the tones are counted (by wrapping the Web Audio calls each beep makes); the page's
-own code does everything else, its writing included."""
-
-import base64
 import functools
 import http.server
 import json
@@ -23,58 +19,70 @@ from selenium.webdriver.common.keys import Keys
 from selenium.webdriver.chrome.service import Service as ChromiumService
 from selenium.webdriver.webkitgtk.options import Options as WebKitOptions
 
-TITLE = "Dissimilarity Matix Computation"
 SUBJECTS_PROMPT = "How many subjects?"
 STIMULI_PROMPT = "How many stimuli?"
 STATUS_DONE = "Done!  Press Button 1 for another Run, or Exit to quit!"
 STATUS_WRITING = "Writing output matrices..."
 STATUS_FAILED = "Problem with your data entry or files! Check them and try again!"
-# Seconds a person's step may take to show its effect (a prompt opening, a run ending).
-STEP_SECONDS = 20
+STEP_SECONDS = 20  # what a person's step may take to show its effect
+PAGE_NAME = "dissimilarity_matrices.html"
+
+# For the scripts run by js_async: a file of the private file system by its path, and the
+# SHA-256 of a file's consecutive slices.
+FILE_HELPERS = """
+async function __handle(path, create) {
+  let folder = await navigator.storage.getDirectory();
+  const parts = path.split('/');
+  for (const part of parts.slice(0, -1))
+    folder = await folder.getDirectoryHandle(part, {create});
+  return folder.getFileHandle(parts[parts.length - 1], {create});
+}
+async function __digests(file, sizes) {
+  const digests = [];
+  for (let at = 0, i = 0; i < sizes.length; at += sizes[i++]) {
+    const slice = await file.slice(at, at + sizes[i]).arrayBuffer();
+    const digest = new Uint8Array(await crypto.subtle.digest('SHA-256', slice));
+    digests.push(Array.from(digest, (b) => b.toString(16).padStart(2, '0')).join(''));
+  }
+  return digests;
+}
+"""
 
 
-class PageServer:
-    """Serves one folder on 127.0.0.1 at a free port and records every request it gets."""
+class Browser:
+    """One browser for the whole run, with a temporary profile and download folder, and a server
+    on 127.0.0.1 that serves the page and records every request it gets."""
 
-    def __init__(self, folder):
-        self.requests = []
-        log = self.requests
+    def __init__(self, kind, page_file):
+        self.kind = kind
+        self.folder = tempfile.mkdtemp(prefix="dissim-web-")
+        served = os.path.join(self.folder, "served")
+        self.downloads = os.path.join(self.folder, "downloads")
+        os.makedirs(served)
+        os.makedirs(self.downloads)
+        self.page_path = os.path.join(served, PAGE_NAME)
+        shutil.copyfile(page_file, self.page_path)
+        self.requests = log = []
 
         class Handler(http.server.SimpleHTTPRequestHandler):
             def log_message(self, *args):
                 log.append((time.monotonic(), self.path))
 
-        handler = functools.partial(Handler, directory=folder)
-        self.httpd = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
-        self.port = self.httpd.server_address[1]
-        self.thread = threading.Thread(target=self.httpd.serve_forever, daemon=True)
-        self.thread.start()
-
-    def url(self, name):
-        return f"http://127.0.0.1:{self.port}/{name}"
-
-    def close(self):
-        self.httpd.shutdown()
-        self.httpd.server_close()
-
-
-class Browser:
-    """One browser for a whole test run, with a temporary profile and download folder."""
-
-    def __init__(self, kind, page_file):
-        self.kind = kind
-        self.folder = tempfile.mkdtemp(prefix="dissim-web-")
-        self.served = os.path.join(self.folder, "served")
-        self.downloads = os.path.join(self.folder, "downloads")
-        os.makedirs(self.served)
-        os.makedirs(self.downloads)
-        self.page_name = "dissimilarity_matrices.html"
-        self.page_path = os.path.join(self.served, self.page_name)
-        shutil.copyfile(page_file, self.page_path)
-        self.server = PageServer(self.served)
+        self.server = http.server.ThreadingHTTPServer(
+            ("127.0.0.1", 0), functools.partial(Handler, directory=served))
+        threading.Thread(target=self.server.serve_forever, daemon=True).start()
+        self.url = f"http://127.0.0.1:{self.server.server_address[1]}/{PAGE_NAME}"
         self.driver = self._start_chromium() if kind == "chromium" else self._start_webkit()
         self.driver.set_script_timeout(900)
-        self.has_private_files = self._probe_private_files()
+        self.driver.get(self.url)
+        self.has_private_files = bool(self.driver.execute_async_script("""
+            const done = arguments[arguments.length - 1];
+            (async () => {
+              const root = await navigator.storage.getDirectory();
+              const w = await (await root.getFileHandle('.probe', {create: true})).createWritable();
+              await w.write('x'); await w.close(); await root.removeEntry('.probe');
+              return true;
+            })().then(done, () => done(false));"""))
 
     def _start_chromium(self):
         options = webdriver.ChromeOptions()
@@ -85,155 +93,71 @@ class Browser:
                          "--disable-background-networking", "--disable-component-update",
                          f"--user-data-dir={os.path.join(self.folder, 'profile')}"):
             options.add_argument(argument)
-        # The DevTools Network events of every page, to show that nothing leaves the page.
+        # DevTools' Network events, to show that nothing leaves the page.
         options.set_capability("goog:loggingPrefs", {"performance": "ALL"})
-        # A test that failed during a run leaves the page asking before it is left: the next
-        # test's page is loaded all the same.
+        # A test that failed mid-run leaves the page asking before it is left.
         options.set_capability("unhandledPromptBehavior", "accept")
-        service = ChromiumService(executable_path="/usr/bin/chromedriver")
-        driver = webdriver.Chrome(service=service, options=options)
-        driver.execute_cdp_cmd("Browser.setDownloadBehavior", {
-            "behavior": "allow", "downloadPath": self.downloads})
+        driver = webdriver.Chrome(service=ChromiumService("/usr/bin/chromedriver"),
+                                  options=options)
+        driver.execute_cdp_cmd("Browser.setDownloadBehavior",
+                               {"behavior": "allow", "downloadPath": self.downloads})
         return driver
 
     def _start_webkit(self):
         options = WebKitOptions()
-        options.binary_location = webkit_minibrowser()
+        found = [os.path.join(root, "MiniBrowser") for root, _, files in os.walk("/usr/lib")
+                 if "MiniBrowser" in files and "webkit2gtk" in root]
+        if not found:
+            raise RuntimeError("MiniBrowser not found (install webkit2gtk-driver)")
+        options.binary_location = found[0]
         options.add_argument("--automation")
         return webdriver.WebKitGTK(executable_path="/usr/bin/WebKitWebDriver", options=options,
                                    service_log_path=os.path.join(self.folder, "webkit.log"))
-
-    def _probe_private_files(self):
-        self.driver.get(self.server.url(self.page_name))
-        return bool(self.driver.execute_async_script("""
-            const done = arguments[arguments.length - 1];
-            (async () => {
-              const root = await navigator.storage.getDirectory();
-              const h = await root.getFileHandle('.probe', {create: true});
-              const w = await h.createWritable(); await w.write('x'); await w.close();
-              await root.removeEntry('.probe');
-              return true;
-            })().then(done, () => done(false));"""))
-
-    def network_events(self):
-        """The DevTools Network events since the last call (Chromium only)."""
-        if self.kind != "chromium":
-            return []
-        events = []
-        for entry in self.driver.get_log("performance"):
-            message = json.loads(entry["message"])["message"]
-            if message["method"].startswith("Network."):
-                events.append(message)
-        return events
 
     def close(self):
         try:
             self.driver.quit()
         except WebDriverException:
             pass
-        self.server.close()
+        self.server.shutdown()
+        self.server.server_close()
         shutil.rmtree(self.folder, ignore_errors=True)
-
-
-def webkit_minibrowser():
-    for root, _, files in os.walk("/usr/lib"):
-        if "MiniBrowser" in files and "webkit2gtk" in root:
-            return os.path.join(root, "MiniBrowser")
-    raise RuntimeError("MiniBrowser not found (install webkit2gtk-driver)")
-
-
-# Counts the page's tones: each beep creates one oscillator and starts it once.
-COUNT_TONES = """
-if (!window.__tones) {
-  window.__tones = {created: 0, started: 0};
-  const Context = window.AudioContext || window.webkitAudioContext;
-  const create = Context.prototype.createOscillator;
-  Context.prototype.createOscillator = function () {
-    window.__tones.created++;
-    return create.apply(this, arguments);
-  };
-  const start = OscillatorNode.prototype.start;
-  OscillatorNode.prototype.start = function () {
-    window.__tones.started++;
-    return start.apply(this, arguments);
-  };
-}
-"""
-
-# The pickers replaced by ones that answer from a queue the test fills: a path in the private
-# file system, or null for a cancel (an AbortError, as a person's cancel gives).
-REPLACE_PICKERS = """
-window.__answers = {open: [], save: []};
-window.__pickerCalls = [];
-async function __handle(path, create) {
-  let folder = await navigator.storage.getDirectory();
-  const parts = path.split('/');
-  for (const part of parts.slice(0, -1))
-    folder = await folder.getDirectoryHandle(part, {create});
-  return folder.getFileHandle(parts[parts.length - 1], {create});
-}
-function __answer(kind, options) {
-  window.__pickerCalls.push({kind, options: JSON.stringify(options || {})});
-  const path = window.__answers[kind].shift();
-  if (path === undefined) throw new Error('the test gave no answer for this ' + kind + ' picker');
-  if (path === null) throw new DOMException('The user aborted a request.', 'AbortError');
-  return path;
-}
-window.showOpenFilePicker = async (options) => [await __handle(__answer('open', options), false)];
-window.showSaveFilePicker = async (options) => __handle(__answer('save', options), true);
-"""
-
-# Browsers without the pickers (Firefox, Safari): the page's file input and download.
-REMOVE_PICKERS = """
-for (const name of ['showOpenFilePicker', 'showSaveFilePicker']) {
-  delete window[name];
-  delete Window.prototype[name];
-}
-return 'showOpenFilePicker' in window || 'showSaveFilePicker' in window;
-"""
-
-PRIVATE_FILES = """
-async function __folder(path, create) {
-  let folder = await navigator.storage.getDirectory();
-  const parts = path.split('/');
-  for (const part of parts.slice(0, -1))
-    folder = await folder.getDirectoryHandle(part, {create});
-  return [folder, parts[parts.length - 1]];
-}
-"""
 
 
 class Page:
     """The program's page in the browser, driven as a person would."""
 
     def __init__(self, browser, from_disk=False):
-        self.browser = browser
-        self.driver = browser.driver
-        url = ("file://" + browser.page_path) if from_disk else browser.server.url(
-            browser.page_name)
+        self.browser, self.driver = browser, browser.driver
         started = time.monotonic()
-        self.driver.get(url)
-        self.wait("the page to be ready", lambda: self.js(
-            "return document.body.dataset.ready === '1'"))
+        self.driver.get("file://" + browser.page_path if from_disk else browser.url)
+        self.wait("the page to be ready",
+                  lambda: self.js("return document.body.dataset.ready === '1'"))
         self.start_seconds = time.monotonic() - started
         if not from_disk and browser.has_private_files:
-            self.clear_private_files()
+            self.js_async("""const root = await navigator.storage.getDirectory();
+                for await (const name of root.keys())
+                  await root.removeEntry(name, {recursive: true});""")
         self.loaded_at = time.monotonic()
-        self.browser.network_events()  # those of loading are not counted
-        self.js(COUNT_TONES)
-        # Each time the prompt closes (the same <dialog> shows every question).
-        self.js("""window.__promptCloses = 0;
-                   document.getElementById('prompt').addEventListener(
-                     'close', () => window.__promptCloses++);""")
+        self.requests_after_load()  # those of loading are not counted
+        # Every beep is one tone: one oscillator started. The prompt (one <dialog> for every
+        # question) counts its closes, so that a step can wait for its own.
+        self.js("""window.__tones = 0;
+            const start = OscillatorNode.prototype.start;
+            OscillatorNode.prototype.start = function () {
+              window.__tones++;
+              return start.apply(this, arguments);
+            };
+            window.__promptCloses = 0;
+            document.getElementById('prompt').addEventListener(
+              'close', () => window.__promptCloses++);""")
 
-    # --- looking at the page
     def js(self, script, *args):
         return self.driver.execute_script(script, *args)
 
     def js_async(self, body, *args):
-        """Runs BODY (an async function's body, ARGS as args) and returns its result."""
-        result = self.driver.execute_async_script(
-            PRIVATE_FILES + """
+        """Runs BODY as an async function's body, with ARGS as args; returns its result."""
+        result = self.driver.execute_async_script(FILE_HELPERS + """
             const done = arguments[arguments.length - 1];
             const args = Array.prototype.slice.call(arguments, 0, -1);
             (async (args) => {""" + body + """})(args).then(
@@ -244,13 +168,11 @@ class Page:
 
     def wait(self, what, condition, seconds=STEP_SECONDS):
         deadline = time.monotonic() + seconds
-        while True:
-            value = condition()
-            if value:
-                return value
+        while not (value := condition()):
             if time.monotonic() > deadline:
                 raise AssertionError(f"timed out after {seconds} s waiting for {what}")
             time.sleep(0.03)
+        return value
 
     def element(self, element_id):
         return self.driver.find_element(By.ID, element_id)
@@ -273,174 +195,72 @@ class Page:
     def ended(self):
         return self.js("return document.body.dataset.ended === '1'")
 
-    def tones(self):
-        counts = self.js("return window.__tones")
-        if counts["created"] != counts["started"]:
-            raise AssertionError(f"{counts['created']} oscillators made, {counts['started']} "
-                                 "started: every beep is one oscillator started once")
-        return counts["started"]
-
-    def wait_tones(self, count, settle=0.6):
+    def wait_tones(self, count):
         """Waits until COUNT tones have sounded and no more follow."""
-        self.wait(f"{count} tones", lambda: self.tones() >= count)
-        time.sleep(settle)
-        heard = self.tones()
-        if heard != count:
-            raise AssertionError(f"expected {count} tones, heard {heard}")
+        tones = lambda: self.js("return window.__tones")  # noqa: E731
+        self.wait(f"{count} tones", lambda: tones() >= count)
+        time.sleep(0.6)
+        if tones() != count:
+            raise AssertionError(f"expected {count} tones, heard {tones()}")
 
-    # --- a person's actions
     def click(self, element_id):
         self.element(element_id).click()
 
     def keys(self, *keys):
         """Key presses to whatever has the focus."""
-        actions = ActionChains(self.driver)
-        for key in keys:
-            actions.send_keys(key)
-        actions.perform()
+        ActionChains(self.driver).send_keys(*keys).perform()
 
     def chord(self, modifier, key):
         ActionChains(self.driver).key_down(modifier).send_keys(key).key_up(modifier).perform()
 
-    def alt(self, letter):
-        self.chord(Keys.ALT, letter)
-
-    def wait_prompt(self, title):
+    def answer_prompt(self, title, text, how="key"):
+        """Types TEXT into the prompt and confirms it with Enter (HOW "key") or a click on OK;
+        TEXT None cancels it with Escape or a click on Cancel."""
         self.wait(f'the prompt "{title}"', self.prompt_open)
-        shown = self.text("promptTitle")
-        if shown != title:
-            raise AssertionError(f'the prompt is "{shown}", expected "{title}"')
+        shown = (self.text("promptTitle"), self.js(
+            "return document.getElementById('promptText').value"))
+        if shown != (title, ""):
+            raise AssertionError(f"the prompt and its field are {shown}, expected ({title!r}, '')")
         self.wait("the prompt's field to have the focus", lambda: self.focused() == "promptText")
-        field = self.js("return document.getElementById('promptText').value")
-        if field != "":
-            raise AssertionError(f'the prompt\'s field holds "{field}", expected it empty')
-
-    def prompt_closes(self):
-        return self.js("return window.__promptCloses")
-
-    def answer_prompt(self, title, text, how="enter"):
-        """Types TEXT into the prompt and confirms it with Enter or a click on OK."""
-        self.wait_prompt(title)
-        closes = self.prompt_closes()
-        if how == "enter":
+        closes = self.js("return window.__promptCloses")
+        if text is None and how == "key":
+            self.keys(Keys.ESCAPE)
+        elif text is None:
+            self.click("promptCancel")
+        elif how == "key":
             self.keys(text, Keys.ENTER)
         else:
             self.keys(text)
             self.click("promptOk")
-        self.wait(f'the prompt "{title}" to close', lambda: self.prompt_closes() > closes)
-
-    def cancel_prompt(self, title, how="escape"):
-        self.wait_prompt(title)
-        closes = self.prompt_closes()
-        if how == "escape":
-            self.keys(Keys.ESCAPE)
-        else:
-            self.click("promptCancel")
-        self.wait(f'the prompt "{title}" to close', lambda: self.prompt_closes() > closes)
+        self.wait(f'the prompt "{title}" to close',
+                  lambda: self.js("return window.__promptCloses") > closes)
 
     def set_counts(self, subjects, stimuli):
         self.click("cmdSubsStim")
         self.answer_prompt(SUBJECTS_PROMPT, str(subjects))
         self.answer_prompt(STIMULI_PROMPT, str(stimuli))
 
-    def wait_idle(self, seconds=STEP_SECONDS):
-        self.wait("the page to finish what it does", lambda: not self.busy() and not
-                  self.prompt_open(), seconds)
+    def wait_idle(self):
+        self.wait("the page to finish what it does",
+                  lambda: not self.busy() and not self.prompt_open())
 
-    def submit(self, seconds=STEP_SECONDS):
+    def submit(self):
         """Presses "4. Submit" and waits for the run to end; returns the status text."""
         self.click("cmdSubmit")
         self.wait("the run to end", lambda: self.text("lblStatus") in (STATUS_DONE, STATUS_FAILED)
-                  and not self.busy(), seconds)
+                  and not self.busy())
         return self.text("lblStatus")
-
-    # --- the private file system, and the pickers that hand out its files
-    def replace_pickers(self):
-        self.js(REPLACE_PICKERS)
-
-    def answer_picker(self, kind, path):
-        """The next open or save picker answers PATH (None: the person cancels it)."""
-        self.js("window.__answers[arguments[0]].push(arguments[1])", kind, path)
-
-    def picker_answers_left(self):
-        return self.js("return window.__answers.open.length + window.__answers.save.length")
-
-    def remove_pickers(self):
-        if self.js(REMOVE_PICKERS):
-            raise AssertionError("the pickers could not be removed")
-
-    def clear_private_files(self):
-        self.js_async("""
-            const root = await navigator.storage.getDirectory();
-            for await (const name of root.keys()) await root.removeEntry(name, {recursive: true});
-        """)
-
-    def put_file(self, path, data):
-        self.js_async("""
-            const [folder, name] = await __folder(args[0], true);
-            const bytes = Uint8Array.from(atob(args[1]), (c) => c.charCodeAt(0));
-            const writable = await (await folder.getFileHandle(name, {create: true})).createWritable();
-            await writable.write(bytes);
-            await writable.close();
-        """, path, base64.b64encode(data).decode())
-
-    def read_file(self, path):
-        """The file's bytes, or None when there is no such file."""
-        encoded = self.js_async("""
-            let folder, name;
-            try { [folder, name] = await __folder(args[0], false);
-                  const file = await (await folder.getFileHandle(name)).getFile();
-                  const bytes = new Uint8Array(await file.arrayBuffer());
-                  let text = '';
-                  for (let i = 0; i < bytes.length; i += 0x8000)
-                    text += String.fromCharCode.apply(null, bytes.subarray(i, i + 0x8000));
-                  return btoa(text);
-            } catch (e) { if (e.name === 'NotFoundError') return null; throw e; }
-        """, path)
-        return None if encoded is None else base64.b64decode(encoded)
-
-    def file_digests(self, path, chunk):
-        """The file's size and the SHA-256 of each CHUNK bytes, worked out in the browser."""
-        result = self.js_async("""
-            const [folder, name] = await __folder(args[0], false);
-            const file = await (await folder.getFileHandle(name)).getFile();
-            const digests = [];
-            for (let at = 0; at < file.size; at += args[1]) {
-              const digest = await crypto.subtle.digest(
-                'SHA-256', await file.slice(at, at + args[1]).arrayBuffer());
-              digests.push(Array.from(new Uint8Array(digest),
-                                      (b) => b.toString(16).padStart(2, '0')).join(''));
-            }
-            return [file.size, digests];
-        """, path, chunk)
-        return result[0], result[1]
-
-    def private_files_state(self):
-        """Every file of the private file system with its size, time and contents' digest."""
-        return self.js_async("""
-            const state = [];
-            async function walk(folder, prefix) {
-              for await (const [name, handle] of folder.entries()) {
-                if (handle.kind === 'directory') { await walk(handle, prefix + name + '/'); continue; }
-                const file = await handle.getFile();
-                const digest = await crypto.subtle.digest('SHA-256', await file.arrayBuffer());
-                state.push([prefix + name, file.size, file.lastModified,
-                            Array.from(new Uint8Array(digest)).join(',')]);
-              }
-            }
-            await walk(await navigator.storage.getDirectory(), '');
-            return state.sort();
-        """)
 
     def requests_after_load(self):
         """What the page asked for after it had loaded: the requests the server saw, and every
-        DevTools Network request that was not for data the page holds itself (data:, blob:)."""
-        seen = [path for at, path in self.browser.server.requests if at > self.loaded_at]
-        for event in self.browser.network_events():
-            if event["method"] == "Network.requestWillBeSent":
-                url = event["params"]["request"]["url"]
+        DevTools Network request but for data the page holds itself (data:, blob:)."""
+        seen = [path for at, path in self.browser.requests if at > self.loaded_at]
+        for entry in self.driver.get_log("performance") if self.browser.kind == "chromium" else []:
+            message = json.loads(entry["message"])["message"]
+            if message["method"] == "Network.requestWillBeSent":
+                url = message["params"]["request"]["url"]
                 if not url.startswith(("data:", "blob:")):
                     seen.append(url)
-            elif event["method"] == "Network.webSocketCreated":
-                seen.append(event["params"]["url"])
+            elif message["method"] == "Network.webSocketCreated":
+                seen.append(message["params"]["url"])
         return seen

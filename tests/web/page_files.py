@@ -1,76 +1,95 @@
-"""The two ways the page gets at files, as the tests place, choose and read them.
+"""The ways the page gets at files, as the tests place, choose and look at them. state() gives
+every file a test can see: its path, and its size, time and SHA-256.
 
 PickedFiles: the browser's pickers (Chromium), replaced by ones that hand out files of its
 private file system; the page reads and writes them itself.
-DiskFiles: a browser without the pickers (Firefox, Safari): the page's file input, given a file
-from disk through WebDriver, and the output as a download into the browser's download folder."""
+DiskFiles: the page opened from disk without the pickers, as Firefox and Safari have it: the
+file input given a file from disk, the output a download into the browser's download folder."""
 
+import base64
+import hashlib
 import os
 import shutil
 import tempfile
-import time
 
 from selenium.webdriver.common.keys import Keys
 
-from browser import STEP_SECONDS
+from browser import FILE_HELPERS
 
 
 class PickedFiles:
-    kind = "picked"
-
     def __init__(self, page):
         self.page = page
-        page.replace_pickers()
+        # The pickers answer from a queue the test fills: a path, or null for a cancel (an
+        # AbortError, as a person's cancel gives). Each call's options are kept.
+        page.js(FILE_HELPERS + """
+            window.__answers = {open: [], save: []};
+            window.__pickerCalls = [];
+            function __answer(kind, options) {
+              window.__pickerCalls.push({kind, options: JSON.stringify(options || {})});
+              const path = window.__answers[kind].shift();
+              if (path === undefined) throw new Error('no answer for this ' + kind + ' picker');
+              if (path === null) throw new DOMException('The user aborted.', 'AbortError');
+              return path;
+            }
+            window.showOpenFilePicker = async (o) => [await __handle(__answer('open', o), false)];
+            window.showSaveFilePicker = async (o) => __handle(__answer('save', o), true);""")
 
     def place(self, path, data):
-        self.page.put_file(path, data)
-
-    def read(self, path):
-        return self.page.read_file(path)
+        self.page.js_async("""const handle = await __handle(args[0], true);
+            const writable = await handle.createWritable();
+            await writable.write(Uint8Array.from(atob(args[1]), (c) => c.charCodeAt(0)));
+            await writable.close();""", path, base64.b64encode(data).decode())
 
     def state(self):
-        return self.page.private_files_state()
+        return self.page.js_async("""const state = {};
+            async function walk(folder, prefix) {
+              for await (const [name, handle] of folder.entries()) {
+                if (handle.kind === 'directory') {
+                  await walk(handle, prefix + name + '/');
+                } else {
+                  const file = await handle.getFile();
+                  state[prefix + name] = [file.size, file.lastModified,
+                                          (await __digests(file, [file.size]))[0]];
+                }
+              }
+            }
+            await walk(await navigator.storage.getDirectory(), '');
+            return state;""")
 
     def choose_input(self, path, press=None):
         """Presses "2. Select Input File" (or PRESS does) and picks PATH (None: cancels)."""
-        self.page.answer_picker("open", path)
-        (press or (lambda: self.page.click("cmdDataIn")))()
-        self._wait_answered()
+        self._choose("open", path, press or (lambda: self.page.click("cmdDataIn")))
 
-    def choose_output(self, path, press=None):
-        self.page.answer_picker("save", path)
-        (press or (lambda: self.page.click("cmdDataOut")))()
-        self._wait_answered()
+    def choose_output(self, path):
+        self._choose("save", path, lambda: self.page.click("cmdDataOut"))
 
-    def _wait_answered(self):
-        self.page.wait("the picker to be used", lambda: self.page.picker_answers_left() == 0)
-        self.page.wait_idle()
-
-    def wait_output(self, path, expected, seconds=STEP_SECONDS):
-        """Waits until the file at PATH holds EXPECTED; returns what it holds at the end."""
-        deadline = time.monotonic() + seconds
-        while True:
-            data = self.read(path)
-            if data == expected or time.monotonic() > deadline:
-                return data
-            time.sleep(0.1)
+    def _choose(self, kind, path, press):
+        page = self.page
+        page.js("window.__answers[arguments[0]].push(arguments[1])", kind, path)
+        press()
+        page.wait("the picker to be used", lambda: page.js(
+            "return window.__answers.open.length + window.__answers.save.length") == 0)
+        page.wait_idle()
 
     def close(self):
         pass
 
 
 class DiskFiles:
-    kind = "disk"
-
     def __init__(self, page):
         self.page = page
         self.folder = tempfile.mkdtemp(prefix="dissim-web-files-")
         self.downloads = page.browser.downloads
         for name in os.listdir(self.downloads):
             os.remove(os.path.join(self.downloads, name))
-        page.remove_pickers()
-        page.driver.execute_cdp_cmd("Page.setInterceptFileChooserDialog", {"enabled": True}) \
-            if page.browser.kind == "chromium" else None
+        if page.js("""for (const name of ['showOpenFilePicker', 'showSaveFilePicker']) {
+                        delete window[name];
+                        delete Window.prototype[name];
+                      }
+                      return 'showOpenFilePicker' in window || 'showSaveFilePicker' in window;"""):
+            raise AssertionError("the pickers could not be removed")
+        page.driver.execute_cdp_cmd("Page.setInterceptFileChooserDialog", {"enabled": True})
 
     def place(self, path, data):
         full = os.path.join(self.folder, path)
@@ -78,56 +97,38 @@ class DiskFiles:
         with open(full, "wb") as f:
             f.write(data)
 
-    def read(self, path):
-        """The input's bytes, or the downloaded output's (by its name)."""
-        for full in (os.path.join(self.folder, path),
-                     os.path.join(self.downloads, os.path.basename(path))):
-            if os.path.exists(full):
-                with open(full, "rb") as f:
-                    return f.read()
-        return None
-
     def state(self):
-        result = []
-        for root, _, files in os.walk(self.folder):
-            for name in files:
-                full = os.path.join(root, name)
-                info = os.stat(full)
-                with open(full, "rb") as f:
-                    result.append((full, info.st_size, info.st_mtime_ns, f.read()))
-        return sorted(result)
+        """The files given to the page by their paths, the downloads by their names."""
+        state = {}
+        for top in (self.folder, self.downloads):
+            for root, _, names in os.walk(top):
+                for name in names:
+                    full = os.path.join(root, name)
+                    with open(full, "rb") as f:
+                        data = f.read()
+                    state[os.path.relpath(full, top)] = [
+                        len(data), os.stat(full).st_mtime_ns, hashlib.sha256(data).hexdigest()]
+        return state
 
-    def choose_input(self, path, press=None):
-        (press or (lambda: self.page.click("cmdDataIn")))()
-        chooser = self.page.element("fileInput")
-        chooser.send_keys(os.path.join(self.folder, path))
+    def choose_input(self, path):
+        self.page.click("cmdDataIn")
+        self.page.element("fileInput").send_keys(os.path.join(self.folder, path))
         self.page.wait_idle()
 
-    def choose_output(self, path, press=None):
+    def choose_output(self, path):
         """The download's name typed into the page's own Save As dialog (None: Escape)."""
-        (press or (lambda: self.page.click("cmdDataOut")))()
         page = self.page
-        page.wait("the Save As dialog", lambda: page.js(
-            "return document.getElementById('saveAs').open"))
+        page.click("cmdDataOut")
+        save_as_open = lambda: page.js("return document.getElementById('saveAs').open")  # noqa
+        page.wait("the Save As dialog", save_as_open)
         page.wait("the name field to have the focus", lambda: page.focused() == "saveAsName")
         if path is None:
             page.keys(Keys.ESCAPE)
         else:
             page.chord(Keys.CONTROL, "a")
             page.keys(os.path.basename(path), Keys.ENTER)
-        page.wait("the Save As dialog to close", lambda: not page.js(
-            "return document.getElementById('saveAs').open"))
+        page.wait("the Save As dialog to close", lambda: not save_as_open())
         page.wait_idle()
-
-    def wait_output(self, path, expected, seconds=STEP_SECONDS):
-        target = os.path.join(self.downloads, os.path.basename(path))
-        deadline = time.monotonic() + seconds
-        while time.monotonic() < deadline:
-            partial = [n for n in os.listdir(self.downloads) if n.endswith(".crdownload")]
-            if os.path.exists(target) and not partial:
-                break
-            time.sleep(0.1)
-        return self.read(path)
 
     def close(self):
         shutil.rmtree(self.folder, ignore_errors=True)
