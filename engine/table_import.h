@@ -1,0 +1,97 @@
+#pragma once
+
+#include "table.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace dissim {
+
+// A study's table turned into what the run reads: every subject's group code per stimulus, in
+// the order the matrices use. The table may be laid out in any of the ways researchers keep
+// sort data; the settings say how, and can be guessed from the table. No toolkit, no files.
+
+enum class TableLayout {
+    SubjectRows,  // one row per subject, one column per stimulus
+    StimulusRows, // one row per stimulus, one column per subject
+    Long,         // one row per subject and stimulus: subject, stimulus and group columns
+    GroupRows,    // one row per group: a subject column and a 0/1 column per stimulus
+};
+
+// What happens to missing and contradictory data.
+enum class MissingData {
+    Stop,     // every problem refuses the import until the table is mended
+    OwnGroup, // each unsorted stimulus is a group of its own; other problems still refuse
+    LeaveOut, // the subjects concerned are left out (rows with no subject are skipped)
+};
+
+struct ImportSettings {
+    TableLayout layout = TableLayout::SubjectRows;
+    // The wide layouts (subject or stimulus rows): names in the first row and first column.
+    // Long and group layouts: namesInFirstRow says the first row holds the columns' names.
+    bool namesInFirstRow = false;
+    bool namesInFirstColumn = false;
+    // Long and group layouts, columns counted from 0; -1 where none is chosen.
+    int subjectColumn = -1;
+    int stimulusColumn = -1; // long
+    int groupColumn = -1;    // long
+    // Group layout: the 0/1 columns, one per stimulus, in the order they stand.
+    std::vector<int> stimulusColumns;
+    MissingData missing = MissingData::Stop;
+    bool operator==(const ImportSettings&) const = default;
+};
+
+// One problem of the table, located as a spreadsheet names cells.
+struct ImportProblem {
+    enum class Kind {
+        Unsorted,        // an empty cell; a stimulus in no group, or missing from a subject's rows
+        Conflict,        // a stimulus listed twice with different groups, or in two groups
+        NoSubject,       // a row with no subject
+        RepeatedSubject, // a subject who appears twice (wide layouts)
+        Layout,          // the settings do not fit the table (no stimulus column, ...)
+    };
+    Kind kind = Kind::Layout;
+    std::string place;   // "C7", "row 35", "column D"
+    std::string text;    // the whole sentence, place included, for the dialog
+    std::string subject; // the subject concerned, by name; empty where none
+};
+
+struct ImportedStudy {
+    std::vector<std::string> subjects; // by name, or "1", "2", ... where the table names none
+    std::vector<std::string> stimuli;  // likewise, in the order the matrices use
+    // subjects.size() x stimuli.size() codes, subject by subject: within one subject two stimuli
+    // share a code exactly when they share a group. Codes count from 1 per subject.
+    std::vector<std::int16_t> codes;
+    std::vector<ImportProblem> problems; // every problem, whatever the choice
+    std::vector<std::string> leftOut;    // subjects left out by MissingData::LeaveOut
+    bool usable = false;                 // false: the import is refused (see refusal)
+    std::string refusal;                 // why, when not usable
+    // How the groups were given: all as numbers (from lowestGroup to highestGroup), or as words.
+    bool numericGroups = true;
+    double lowestGroup = 0;
+    double highestGroup = 0;
+};
+
+// The settings that fit the table best; the counts typed at step 1 (0 where none) help tell
+// subject rows from stimulus rows.
+ImportSettings guessImportSettings(const Table& table, std::int64_t typedSubjects,
+                                   std::int64_t typedStimuli);
+
+// The study the table holds under these settings. Never throws for anything the table holds:
+// what does not fit is a problem of the study.
+ImportedStudy importStudy(const Table& table, const ImportSettings& settings);
+
+// "42 subjects, 10 stimuli; groups given as numbers 1 to 8" (or "... as words").
+std::string foundText(const ImportedStudy& study);
+
+// How the table is read, for the input label's detail: "rows are stimuli, the first row names
+// the subjects: 42 subjects, 10 stimuli", and the choice for missing data where it mattered.
+std::string readingText(const ImportSettings& settings, const ImportedStudy& study);
+
+// The stimulus names, one per line, each line ended by a line feed: the list a researcher
+// labels a map with.
+std::string stimulusListText(const ImportedStudy& study);
+
+} // namespace dissim
