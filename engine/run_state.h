@@ -2,8 +2,10 @@
 
 #include "count_value.h"
 #include "matrix16.h"
+#include "table_reading.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,6 +22,9 @@ struct RunState {
     CountValue numSubjects;               // as typed; empty until entered
     std::string inputFile;                // the sort data file
     std::string outputFile;               // the matrix file
+    // How the input file is read as a study's table, where the Import dialog was confirmed for
+    // it; none (or one chosen for another path): the input file is plain sort data.
+    std::optional<TableReading> tableReading;
 };
 
 } // namespace dissim
