@@ -85,6 +85,8 @@ inline constexpr const char* kStimuli = "lstStimuli";
 inline constexpr const char* kSaveList = "cmdSaveList";
 inline constexpr const char* kSaveResult = "lblSaveResult";
 inline constexpr const char* kProblems = "lstProblems";
+// Why OK is refused (the model's okRefusal()), or why the file is no table (readError()).
+inline constexpr const char* kRefusal = "lblRefusal";
 inline constexpr const char* kOk = "cmdImportOk";
 inline constexpr const char* kCancel = "cmdImportCancel";
 } // namespace names
