@@ -1,7 +1,7 @@
 # The Debian package, made by CPack's DEB generator from a Release build (scripts/package runs
 # `cpack -G DEB`): the program, its desktop entry, icons and AppStream metadata (desktop/), a
 # manual page, the copyright and changelog files every Debian package carries, the example
-# study, and the page on analysing the matrix file with its recipes. Its dependencies on shared
+# study, and the user's pages (docs/) with the analysis recipes. Its dependencies on shared
 # libraries are worked out by dpkg-shlibdeps from the binary. The manual page and the
 # documentation files are installed by `cmake --install` as well.
 include(GNUInstallDirs)
@@ -36,8 +36,15 @@ install(FILES ${packaging_dir}/copyright ${changelog}.gz DESTINATION ${package_d
 install(FILES ${PROJECT_SOURCE_DIR}/examples/example-sort-data.txt
               ${PROJECT_SOURCE_DIR}/examples/example-matrices.txt
         DESTINATION ${package_doc_dir}/examples)
-# From the matrix file to a map: the page, its picture and the recipes it shows, as in docs/.
-install(FILES ${PROJECT_SOURCE_DIR}/docs/analysis.md ${PROJECT_SOURCE_DIR}/docs/example-map.png
+# The user's pages, as in docs/: the user's guide, the data, installation, and from the matrix
+# file to a map with the recipes it shows; their pictures beside them.
+install(FILES ${PROJECT_SOURCE_DIR}/docs/guide.md
+              ${PROJECT_SOURCE_DIR}/docs/data.md
+              ${PROJECT_SOURCE_DIR}/docs/install.md
+              ${PROJECT_SOURCE_DIR}/docs/analysis.md
+              ${PROJECT_SOURCE_DIR}/docs/window.png
+              ${PROJECT_SOURCE_DIR}/docs/window-wine.png
+              ${PROJECT_SOURCE_DIR}/docs/example-map.png
         DESTINATION ${package_doc_dir})
 install(FILES ${PROJECT_SOURCE_DIR}/docs/recipes/read-matrices.sps
               ${PROJECT_SOURCE_DIR}/docs/recipes/scaling-spss.sps

@@ -6,7 +6,8 @@
 ; Made by scripts/package-windows, which passes in
 ;   VERSION  the program's version (CMake's project version), three numbers
 ;   STAGE    the folder holding what is installed: the program, LICENSE.txt, THIRD-PARTY.txt,
-;            README.txt, examples\ and docs\ (the analysis page, its picture and recipes)
+;            README.txt, examples\ and docs\ (the user's pages, their pictures, the analysis
+;            recipes)
 ;   ICON     the program's icon
 ;   OUTFILE  the installer to write
 
@@ -78,7 +79,12 @@ Function ${un}RemoveInstallation
   Delete "$INSTDIR\examples\example-sort-data.txt"
   Delete "$INSTDIR\examples\example-matrices.txt"
   RMDir "$INSTDIR\examples"
+  Delete "$INSTDIR\docs\guide.md"
+  Delete "$INSTDIR\docs\data.md"
+  Delete "$INSTDIR\docs\install.md"
   Delete "$INSTDIR\docs\analysis.md"
+  Delete "$INSTDIR\docs\window.png"
+  Delete "$INSTDIR\docs\window-wine.png"
   Delete "$INSTDIR\docs\example-map.png"
   Delete "$INSTDIR\docs\recipes\read-matrices.sps"
   Delete "$INSTDIR\docs\recipes\scaling-spss.sps"
@@ -114,7 +120,12 @@ Section "Install"
   File "${STAGE}\examples\example-sort-data.txt"
   File "${STAGE}\examples\example-matrices.txt"
   SetOutPath "$INSTDIR\docs"
+  File "${STAGE}\docs\guide.md"
+  File "${STAGE}\docs\data.md"
+  File "${STAGE}\docs\install.md"
   File "${STAGE}\docs\analysis.md"
+  File "${STAGE}\docs\window.png"
+  File "${STAGE}\docs\window-wine.png"
   File "${STAGE}\docs\example-map.png"
   SetOutPath "$INSTDIR\docs\recipes"
   File "${STAGE}\docs\recipes\read-matrices.sps"
