@@ -1,5 +1,6 @@
 #include "frm_vorlan4.h"
 
+#include "screen_resolution.h"
 #include "utf16.h"
 
 #include <commctrl.h>
@@ -25,26 +26,6 @@ constexpr int kTooltipWidth = 480;
 // The icon in the program's resources.
 constexpr int kIconId = 1;
 
-// Calls of newer Windows versions, looked up at run time so that the program still starts
-// where they are missing (then at the system's one resolution).
-template <typename Function> Function systemCall(const char* name) {
-    const FARPROC found = ::GetProcAddress(::GetModuleHandleW(L"user32.dll"), name);
-    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(found));
-}
-
-UINT dpiOf(HWND window) {
-    static const auto getDpiForWindow = systemCall<UINT(WINAPI*)(HWND)>("GetDpiForWindow");
-    if (getDpiForWindow != nullptr) {
-        if (const UINT dpi = getDpiForWindow(window); dpi != 0) {
-            return dpi;
-        }
-    }
-    HDC screen = ::GetDC(nullptr);
-    const int dpi = ::GetDeviceCaps(screen, LOGPIXELSX);
-    ::ReleaseDC(nullptr, screen);
-    return dpi > 0 ? UINT(dpi) : 96;
-}
-
 // A length of the layout in twips, in pixels at this resolution.
 int scaled(int twips, UINT dpi) {
     return ::MulDiv(layout::pixels(twips), int(dpi), 96);
@@ -59,22 +40,6 @@ SIZE windowSizeFor(int clientWidth, int clientHeight, UINT dpi) {
         ::AdjustWindowRectEx(&frame, kWindowStyle, FALSE, 0);
     }
     return {frame.right - frame.left, frame.bottom - frame.top};
-}
-
-// The system's font for the user interface, at this resolution.
-HFONT userInterfaceFont(UINT dpi) {
-    NONCLIENTMETRICSW metrics{};
-    metrics.cbSize = sizeof(metrics);
-    static const auto parametersForDpi =
-        systemCall<BOOL(WINAPI*)(UINT, UINT, PVOID, UINT, UINT)>("SystemParametersInfoForDpi");
-    const bool read =
-        parametersForDpi != nullptr
-            ? parametersForDpi(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0, dpi)
-            : ::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
-    if (!read) {
-        return static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
-    }
-    return ::CreateFontIndirectW(&metrics.lfMessageFont);
 }
 
 // The decimal separator of the user's locale, for the check of a typed count (a period when
