@@ -58,20 +58,30 @@ struct ImportProblem {
     std::string subject; // the subject concerned, by name; empty where none
 };
 
+// The most problems an import lists one by one; past them they are only counted
+// (ImportedStudy::problemCount), so that a table of empty cells costs no more than a full one.
+inline constexpr std::size_t kMaxListedProblems = 1000;
+
 struct ImportedStudy {
     std::vector<std::string> subjects; // by name, or "1", "2", ... where the table names none
     std::vector<std::string> stimuli;  // likewise, in the order the matrices use
     // subjects.size() x stimuli.size() codes, subject by subject: within one subject two stimuli
-    // share a code exactly when they share a group. Codes count from 1 per subject.
+    // share a code exactly when they share a group. Codes count from 1 per subject, in the
+    // order the groups first appear over the stimuli. Empty when the import is refused.
     std::vector<std::int16_t> codes;
-    std::vector<ImportProblem> problems; // every problem, whatever the choice
-    std::vector<std::string> leftOut;    // subjects left out by MissingData::LeaveOut
-    bool usable = false;                 // false: the import is refused (see refusal)
-    std::string refusal;                 // why, when not usable
+    // Every problem, whatever the choice: the first kMaxListedProblems of them, in table order
+    // as far as the layout allows; problemCount counts them all.
+    std::vector<ImportProblem> problems;
+    std::size_t problemCount = 0;
+    std::vector<std::string> leftOut; // subjects left out by MissingData::LeaveOut
+    bool usable = false;              // false: the import is refused (see refusal)
+    std::string refusal;              // why, when not usable
     // How the groups were given: all as numbers (from lowestGroup to highestGroup), or as words.
     bool numericGroups = true;
     double lowestGroup = 0;
     double highestGroup = 0;
+    // Group rows: each group is a row of the table, and no code is given.
+    bool groupsAsRows = false;
 };
 
 // The settings that fit the table best; the counts typed at step 1 (0 where none) help tell
