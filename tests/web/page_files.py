@@ -122,10 +122,14 @@ class DiskFiles:
         save_as_open = lambda: page.js("return document.getElementById('saveAs').open")  # noqa
         page.wait("the Save As dialog", save_as_open)
         page.wait("the name field to have the focus", lambda: page.focused() == "saveAsName")
+        # The name kept from the open is offered selected, so that typing replaces it.
+        offered = page.js("""const field = document.getElementById('saveAsName');
+            return [field.value, field.selectionStart, field.selectionEnd]""")
+        if offered[1:] != [0, len(offered[0])]:
+            raise AssertionError(f"the offered name {offered[0]!r} is not selected: {offered}")
         if path is None:
             page.keys(Keys.ESCAPE)
         else:
-            page.chord(Keys.CONTROL, "a")
             page.keys(os.path.basename(path), Keys.ENTER)
         page.wait("the Save As dialog to close", lambda: not save_as_open())
         page.wait_idle()

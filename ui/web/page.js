@@ -165,7 +165,8 @@ var dissimPage = {
   },
 
   openDialog: function () {
-    return this.element('prompt').open || this.element('saveAs').open;
+    return this.element('prompt').open || this.element('saveAs').open ||
+           this.element('dlgImport').open;
   },
 
   setBusy: function (busy) {
@@ -214,6 +215,8 @@ var dissimPage = {
       field.value = value;
       dialog.showModal();
       field.focus();
+      // The text given is selected, as a Save As dialog shows the kept name: typing replaces it.
+      field.select();
     });
   },
 
