@@ -23,9 +23,11 @@ var dissimImport = {
     var page = this;
     Object.keys(texts.captions).forEach(function (id) {
       var target = page.element(id);
+      // A button shows its own caption; a control its label's; a caption stands for itself.
       var caption = target.tagName === 'BUTTON' ? target
         : document.querySelector('label[for="' + id + '"]')
-          || page.element(target.getAttribute('aria-labelledby'));
+          || (target.hasAttribute('aria-labelledby')
+            ? page.element(target.getAttribute('aria-labelledby')) : target);
       var key = page.writeCaption(caption, texts.captions[id]);
       // The preview's key reaches the area that scrolls it, which takes the focus.
       if (key !== '') page.keys[target.tagName === 'TABLE' ? target.parentNode.id : id] = key;
