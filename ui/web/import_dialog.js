@@ -99,6 +99,7 @@ var dissimImport = {
   },
 
   act: function (id, value) {
+    if (!this.dialog().open) return;
     var action = id + '\n' + value;
     if (this.waiting !== null) {
       var resolve = this.waiting;
@@ -135,6 +136,10 @@ var dissimImport = {
     this.waiting = null;
     this.actions = [];
     this.dialog().close();
+    // A closed dialog's access keys would still reach its controls.
+    this.dialog().querySelectorAll('[accesskey]').forEach(function (control) {
+      control.removeAttribute('accesskey');
+    });
     if (this.focused && this.focused.focus && !dissimPage.ended) this.focused.focus();
   },
 
