@@ -59,17 +59,23 @@ std::size_t GroupKeyHash::operator()(const GroupKey& key) const {
 }
 
 std::int32_t GroupIds::id(const GroupKey& key) {
-    std::int32_t id = 0;
-    if (key.isNumber && key.number >= 0.0 && key.number < kDirect &&
+    if (key.isNumber && key.number >= 0.0 && key.number < static_cast<double>(kDirect) &&
         key.number == static_cast<double>(static_cast<std::int32_t>(key.number))) {
-        id = static_cast<std::int32_t>(key.number) + 1;
-    } else {
-        const auto [entry, added] =
-            others_.try_emplace(key, kDirect + 1 + static_cast<std::int32_t>(others_.size()));
-        id = entry->second;
+        const auto value = static_cast<std::size_t>(key.number);
+        if (value >= direct_.size()) {
+            direct_.resize(std::min(std::max(value + 1, 2 * direct_.size()), kDirect), 0);
+        }
+        std::int32_t& id = direct_[value];
+        if (id == 0) {
+            id = ++count_;
+        }
+        return id;
     }
-    largest_ = std::max(largest_, id);
-    return id;
+    const auto [entry, added] = others_.try_emplace(key, count_ + 1);
+    if (added) {
+        ++count_;
+    }
+    return entry->second;
 }
 
 } // namespace dissim

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 namespace dissim {
 
@@ -56,21 +57,22 @@ struct GroupKeyHash {
     std::size_t operator()(const GroupKey& key) const;
 };
 
-// Gives every distinct group key of a table one id (at least 1), the same for equal keys in
+// Gives every distinct group key of a table one id, counted from 1, the same for equal keys in
 // any subject's cells, so that within one subject equal ids are equal groups. Whole numbers
-// from 0 to kDirect - 1, the common codes, are their own ids (plus one) and cost no look-up;
-// other keys are looked up in a hash map.
+// from 0 to kDirect - 1, the common codes, are looked up in a table indexed by their value;
+// other keys in a hash map.
 class GroupIds {
 public:
-    static constexpr std::int32_t kDirect = 1 << 20;
+    static constexpr std::size_t kDirect = std::size_t{1} << 20;
 
     std::int32_t id(const GroupKey& key);
-    // The largest id given so far.
-    std::int32_t largest() const { return largest_; }
+    // The largest id given so far: the number of distinct keys.
+    std::int32_t largest() const { return count_; }
 
 private:
+    std::vector<std::int32_t> direct_; // by value: the id, or 0 for none yet
     std::unordered_map<GroupKey, std::int32_t, GroupKeyHash> others_;
-    std::int32_t largest_ = 0;
+    std::int32_t count_ = 0;
 };
 
 } // namespace dissim
