@@ -88,6 +88,10 @@ var dissimImport = {
       event.preventDefault();
       page.act('cmdImportCancel', 0);
     });
+    // A browser may close the dialog itself (a second Escape soon after the first): Cancel.
+    dialog.addEventListener('close', function () {
+      if (dialog.returnValue !== 'program') page.act('cmdImportCancel', 0, true);
+    });
     dialog.addEventListener('keydown', function (event) {
       if (event.key !== 'Enter' || event.isComposing || event.altKey || event.ctrlKey ||
           event.metaKey || event.target.tagName === 'BUTTON') {
@@ -98,8 +102,8 @@ var dissimImport = {
     });
   },
 
-  act: function (id, value) {
-    if (!this.dialog().open) return;
+  act: function (id, value, closed) {
+    if (!this.dialog().open && !closed) return;
     var action = id + '\n' + value;
     if (this.waiting !== null) {
       var resolve = this.waiting;
@@ -128,6 +132,7 @@ var dissimImport = {
     this.actions = [];
     this.focused = document.activeElement;
     this.element('lblSaveResult').textContent = '';
+    this.dialog().returnValue = '';
     this.dialog().showModal();
     this.focusFirst();
   },
@@ -135,7 +140,7 @@ var dissimImport = {
   close: function () {
     this.waiting = null;
     this.actions = [];
-    this.dialog().close();
+    this.dialog().close('program');
     // A closed dialog's access keys would still reach its controls.
     this.dialog().querySelectorAll('[accesskey]').forEach(function (control) {
       control.removeAttribute('accesskey');
@@ -193,12 +198,8 @@ var dissimImport = {
   // key only while it can take it (a hidden control's key would reach nothing).
   show: function (id, shown, enabled) {
     var control = this.element(id);
-    var caption = document.querySelector('label[for="' + id + '"]');
-    var box = control.type === 'checkbox' ? control.parentNode : control;
-    box.hidden = !shown;
-    if (caption && control.type !== 'checkbox') caption.hidden = !shown;
-    if ('disabled' in control && control.tagName !== 'DIV' && control.tagName !== 'OL' &&
-        control.tagName !== 'UL') {
+    (control.closest('.field') || control).hidden = !shown;
+    if ('disabled' in control) {
       control.disabled = !enabled;
     } else {
       control.setAttribute('aria-disabled', enabled ? 'false' : 'true');
