@@ -3,7 +3,6 @@
 #include "decimal_text.h"
 
 #include <algorithm>
-#include <functional>
 
 namespace dissim {
 
@@ -53,11 +52,6 @@ GroupKey groupKeyOfText(std::string_view trimmed) {
     return key;
 }
 
-std::size_t GroupKeyHash::operator()(const GroupKey& key) const {
-    return key.isNumber ? std::hash<double>{}(key.number)
-                        : std::hash<std::string_view>{}(key.text) ^ 0x9e3779b97f4a7c15ULL;
-}
-
 std::int32_t GroupIds::id(const GroupKey& key) {
     if (key.isNumber && key.number >= 0.0 && key.number < static_cast<double>(kDirect) &&
         key.number == static_cast<double>(static_cast<std::int32_t>(key.number))) {
@@ -71,7 +65,14 @@ std::int32_t GroupIds::id(const GroupKey& key) {
         }
         return id;
     }
-    const auto [entry, added] = others_.try_emplace(key, count_ + 1);
+    if (!key.isNumber) {
+        const auto [number, added] = words_.insert(key.text);
+        if (added) {
+            wordIds_.push_back(++count_);
+        }
+        return wordIds_[static_cast<std::size_t>(number)];
+    }
+    const auto [entry, added] = numbers_.try_emplace(key.number, count_ + 1);
     if (added) {
         ++count_;
     }

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "name_index.h"
 #include <cstddef>
+
 #include <cstdint>
 #include <string_view>
 #include <unordered_map>
@@ -53,10 +55,6 @@ inline GroupKey groupKeyOf(std::string_view trimmed) {
     return groupKeyOfText(trimmed);
 }
 
-struct GroupKeyHash {
-    std::size_t operator()(const GroupKey& key) const;
-};
-
 // Gives every distinct group key of a table one id, counted from 1, the same for equal keys in
 // any subject's cells, so that within one subject equal ids are equal groups. Whole numbers
 // from 0 to kDirect - 1, the common codes, are looked up in a table indexed by their value;
@@ -70,8 +68,10 @@ public:
     std::int32_t largest() const { return count_; }
 
 private:
-    std::vector<std::int32_t> direct_; // by value: the id, or 0 for none yet
-    std::unordered_map<GroupKey, std::int32_t, GroupKeyHash> others_;
+    std::vector<std::int32_t> direct_;                 // by value: the id, or 0 for none yet
+    NameIndex words_;                                  // the keys that are no number, by their text
+    std::vector<std::int32_t> wordIds_;                // by the word's number in words_
+    std::unordered_map<double, std::int32_t> numbers_; // numbers not looked up by value
     std::int32_t count_ = 0;
 };
 

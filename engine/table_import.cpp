@@ -2,6 +2,7 @@
 
 #include "group_key.h"
 #include "import_collector.h"
+#include "name_index.h"
 #include "natural_order.h"
 
 #include <algorithm>
@@ -100,18 +101,18 @@ public:
         if (last_ >= 0 && name == lastName_) { // a subject's rows mostly follow each other
             return last_;
         }
-        const auto [entry, added] = index_.try_emplace(name, 0);
+        const auto [number, added] = index_.insert(name);
         if (added) {
-            entry->second = out_.addSubject(name);
+            out_.addSubject(name); // numbered as the index numbers it
         }
         lastName_ = name;
-        last_ = entry->second;
+        last_ = number;
         return last_;
     }
 
 private:
     ImportCollector& out_;
-    std::unordered_map<std::string_view, std::int32_t> index_;
+    NameIndex index_;
     std::string_view lastName_;
     std::int32_t last_ = -1;
 };
@@ -254,7 +255,7 @@ void readLong(const Table& table, const ImportSettings& settings, ImportCollecto
 
     // Each row's stimulus as first met (later put in natural order: each subject's cards are
     // shuffled) and its group (0 for none).
-    std::unordered_map<std::string_view, std::int32_t> stimulusIndex;
+    NameIndex stimulusIndex;
     std::vector<std::string_view> metStimuli;
     std::vector<std::int32_t> rowStimulus(table.rows(), -1);
     std::vector<std::int32_t> rowGroup(table.rows(), 0);
@@ -279,12 +280,11 @@ void readLong(const Table& table, const ImportSettings& settings, ImportCollecto
             continue;
         }
         if (last < 0 || name != lastName) {
-            const auto [entry, added] =
-                stimulusIndex.try_emplace(name, static_cast<std::int32_t>(metStimuli.size()));
+            const auto [number, added] = stimulusIndex.insert(name);
             if (added) {
                 metStimuli.push_back(name);
             }
-            last = entry->second;
+            last = number;
             lastName = name;
         }
         rowStimulus[r] = last;
