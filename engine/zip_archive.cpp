@@ -136,11 +136,19 @@ ZipArchive::ZipArchive(std::string_view bytes, std::string what, std::uint64_t m
         throw RunError(damaged);
     }
     unzFile file = handle_;
-    int status = unzGoToFirstFile(file);
+    unz_global_info64 global{};
+    if (unzGetGlobalInfo64(file, &global) != UNZ_OK) {
+        unzClose(file);
+        handle_ = nullptr;
+        throw RunError(damaged);
+    }
+    // An archive of no entries has no first one.
+    int status = global.number_entry == 0 ? UNZ_END_OF_LIST_OF_FILE : unzGoToFirstFile(file);
     std::string name;
     while (status == UNZ_OK) {
         if (names_.size() >= kMaxEntries) {
             unzClose(file);
+            handle_ = nullptr;
             throw RunError(what_ + " holds more than " + std::to_string(kMaxEntries) +
                            " entries, far more than a workbook has");
         }
