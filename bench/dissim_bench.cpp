@@ -4,6 +4,8 @@
 //   dissim_bench [--sizes typical,large] [--conditions settled,warm] [--rounds N] [--verbose]
 //                [--wasm NAME=FILE.js ...] [--wasm-warmed NAME=FILE.js ...] [FOLDER]
 //   dissim_bench --reader [--rounds N] [FOLDER]   the sort data reader alone (bench_reader.h)
+//   dissim_bench --import [--rounds N] [--wasm NAME=FILE.js ...] [FOLDER]
+//                                                 tables read and imported (bench_import.h)
 //
 // Two conditions. Settled: before every measured run the previous output is deleted, the disks
 // are synced and the machine stays idle for 3 s, as before a person's one run (a machine that
@@ -27,6 +29,7 @@
 // the output's bytes from WebAssembly in 1 MiB chunks ("wasm write 1 MiB"), against the native
 // "write 1 MiB".
 
+#include "bench_import.h"
 #include "bench_programs.h"
 #include "bench_reader.h"
 #include "bench_sort_data.h"
@@ -74,6 +77,7 @@ struct Options {
     std::vector<Entry> wasm;
     bool verbose = false;
     bool reader = false;
+    bool import = false;
     std::vector<Study> studies;
     std::vector<Condition> conditions;
     std::filesystem::path folder;
@@ -86,6 +90,7 @@ struct Options {
                  "                    [--rounds N] [--verbose] [--wasm NAME=FILE.js ...]\n"
                  "                    [--wasm-warmed NAME=FILE.js ...] [FOLDER]\n"
                  "       dissim_bench --reader [--rounds N] [FOLDER]\n"
+                 "       dissim_bench --import [--rounds N] [--wasm NAME=FILE.js ...] [FOLDER]\n"
                  "  FOLDER is where the files are written (default: the temporary folder)\n",
                  why);
     std::exit(2);
@@ -135,6 +140,8 @@ Options parseOptions(int argc, char** argv) {
             }
         } else if (arg == "--reader") {
             options.reader = true;
+        } else if (arg == "--import") {
+            options.import = true;
         } else if ((arg == "--wasm" || arg == "--wasm-warmed") && i + 1 < argc) {
             const std::string build = argv[++i];
             const std::size_t equals = build.find('=');
@@ -322,6 +329,16 @@ int main(int argc, char** argv) {
     std::error_code error;
     if (!std::filesystem::is_directory(options.folder, error)) {
         usage(("\"" + options.folder.string() + "\" is not a folder").c_str());
+    }
+    if (options.import) {
+        std::vector<std::string> scripts;
+        for (const Entry& entry : options.wasm) {
+            scripts.push_back(entry.script);
+        }
+        return bench::benchImport(options.folder, options.rounds > 0 ? options.rounds : 7,
+                                  scripts)
+                   ? 0
+                   : 1;
     }
     if (options.reader) {
         return bench::benchReader(options.folder, options.rounds > 0 ? options.rounds : 7) ? 0 : 1;
