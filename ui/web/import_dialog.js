@@ -10,6 +10,7 @@ var dissimImport = {
   actions: [],     // actions taken while nobody waited
   focused: null,   // what had the focus before the dialog opened
   wired: false,
+  programCloses: 0, // closes by the program whose close event has yet to come
 
   element: function (id) { return document.getElementById(id); },
 
@@ -90,7 +91,11 @@ var dissimImport = {
     });
     // A browser may close the dialog itself (a second Escape soon after the first): Cancel.
     dialog.addEventListener('close', function () {
-      if (dialog.returnValue !== 'program') page.act('cmdImportCancel', 0, true);
+      if (page.programCloses > 0) {
+        --page.programCloses;
+      } else {
+        page.act('cmdImportCancel', 0, true);
+      }
     });
     dialog.addEventListener('keydown', function (event) {
       if (event.key !== 'Enter' || event.isComposing || event.altKey || event.ctrlKey ||
@@ -132,7 +137,6 @@ var dissimImport = {
     this.actions = [];
     this.focused = document.activeElement;
     this.element('lblSaveResult').textContent = '';
-    this.dialog().returnValue = '';
     this.dialog().showModal();
     this.focusFirst();
   },
@@ -140,7 +144,11 @@ var dissimImport = {
   close: function () {
     this.waiting = null;
     this.actions = [];
-    this.dialog().close('program');
+    // Its close event comes later, maybe after the dialog has opened again.
+    if (this.dialog().open) {
+      ++this.programCloses;
+      this.dialog().close();
+    }
     // A closed dialog's access keys would still reach its controls.
     this.dialog().querySelectorAll('[accesskey]').forEach(function (control) {
       control.removeAttribute('accesskey');
