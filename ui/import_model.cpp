@@ -240,9 +240,9 @@ std::vector<std::string> ImportModel::problemTexts() const {
     for (std::size_t i = 0; i < listed; ++i) {
         texts.push_back(study_.problems[i].text);
     }
-    if (study_.problems.size() > listed) {
-        texts.push_back("... and " + std::to_string(study_.problems.size() - listed) +
-                        " more problems.");
+    const std::size_t count = std::max(study_.problemCount, study_.problems.size());
+    if (count > listed) {
+        texts.push_back("... and " + std::to_string(count - listed) + " more problems.");
     }
     return texts;
 }
