@@ -2,15 +2,11 @@
 
 #include "decimal_text.h"
 
-#include <functional>
+#include <algorithm>
 
 namespace dissim {
 
 namespace {
-
-bool isSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
-}
 
 bool isDigit(char c) {
     return c >= '0' && c <= '9';
@@ -18,23 +14,11 @@ bool isDigit(char c) {
 
 } // namespace
 
-std::string_view trimmedCell(std::string_view text) {
-    std::size_t begin = 0;
-    std::size_t end = text.size();
-    while (begin < end && isSpace(text[begin])) {
-        ++begin;
-    }
-    while (end > begin && isSpace(text[end - 1])) {
-        --end;
-    }
-    return text.substr(begin, end - begin);
-}
-
 bool isMissingCode(std::string_view trimmed) {
     return trimmed.empty() || trimmed == "NA";
 }
 
-GroupKey groupKeyOf(std::string_view trimmed) {
+GroupKey groupKeyOfText(std::string_view trimmed) {
     GroupKey key;
     key.text = trimmed;
     // The common code first: an optional minus and up to nine digits.
@@ -68,37 +52,29 @@ GroupKey groupKeyOf(std::string_view trimmed) {
     return key;
 }
 
-std::size_t GroupKeyHash::operator()(const GroupKey& key) const {
-    return key.isNumber ? std::hash<double>{}(key.number)
-                        : std::hash<std::string_view>{}(key.text) ^ 0x9e3779b97f4a7c15ULL;
-}
-
-void GroupNumbering::clear() {
-    if (++stamp_ == 0) { // after four billion subjects: start the stamps afresh
-        std::fill(smallStamp_.begin(), smallStamp_.end(), 0);
-        stamp_ = 1;
-    }
-    if (!others_.empty()) {
-        others_.clear();
-    }
-    groups_ = 0;
-}
-
-std::int32_t GroupNumbering::number(const GroupKey& key) {
-    if (key.isNumber && key.number >= kSmallLowest && key.number < kSmallLowest + kSmallCount) {
-        const auto whole = static_cast<int>(key.number);
-        if (whole == key.number) {
-            const auto index = static_cast<std::size_t>(whole - kSmallLowest);
-            if (smallStamp_[index] != stamp_) {
-                smallStamp_[index] = stamp_;
-                small_[index] = ++groups_;
-            }
-            return small_[index];
+std::int32_t GroupIds::id(const GroupKey& key) {
+    if (key.isNumber && key.number >= 0.0 && key.number < static_cast<double>(kDirect) &&
+        key.number == static_cast<double>(static_cast<std::int32_t>(key.number))) {
+        const auto value = static_cast<std::size_t>(key.number);
+        if (value >= direct_.size()) {
+            direct_.resize(std::min(std::max(value + 1, 2 * direct_.size()), kDirect), 0);
         }
+        std::int32_t& id = direct_[value];
+        if (id == 0) {
+            id = ++count_;
+        }
+        return id;
     }
-    const auto [entry, added] = others_.try_emplace(key, groups_ + 1);
+    if (!key.isNumber) {
+        const auto [number, added] = words_.insert(key.text);
+        if (added) {
+            wordIds_.push_back(++count_);
+        }
+        return wordIds_[static_cast<std::size_t>(number)];
+    }
+    const auto [entry, added] = numbers_.try_emplace(key.number, count_ + 1);
     if (added) {
-        ++groups_;
+        ++count_;
     }
     return entry->second;
 }

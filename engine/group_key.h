@@ -1,6 +1,8 @@
 #pragma once
 
+#include "name_index.h"
 #include <cstddef>
+
 #include <cstdint>
 #include <string_view>
 #include <unordered_map>
@@ -13,8 +15,20 @@ namespace dissim {
 // ("1", "1.0", " 1 ", "1e0" and "+1" are one group), any other text compares as written. Only
 // equality matters: the matrices never see the codes themselves.
 
-// The cell's text without the spaces, tabs and line breaks around it.
-std::string_view trimmedCell(std::string_view text);
+// The cell's text without the spaces, tabs and line breaks around it. Inline: every cell of
+// an import passes here, and most have nothing to trim.
+inline bool isCellSpace(char c) {
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+inline std::string_view trimmedCell(std::string_view text) {
+    while (!text.empty() && isCellSpace(text.front())) {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && isCellSpace(text.back())) {
+        text.remove_suffix(1);
+    }
+    return text;
+}
 
 // A trimmed cell that names no group: empty, or NA (what statistics programs write for a
 // missing value).
@@ -33,31 +47,32 @@ struct GroupKey {
 
 // The key of a trimmed cell. Numbers are read locale-free (a period is the decimal point; a
 // decimal comma makes the cell text); infinities, NaN and values beyond a double are text.
-GroupKey groupKeyOf(std::string_view trimmed);
+GroupKey groupKeyOfText(std::string_view trimmed);
+inline GroupKey groupKeyOf(std::string_view trimmed) {
+    if (trimmed.size() == 1 && trimmed[0] >= '0' && trimmed[0] <= '9') { // the common code
+        return GroupKey{trimmed, static_cast<double>(trimmed[0] - '0'), true};
+    }
+    return groupKeyOfText(trimmed);
+}
 
-struct GroupKeyHash {
-    std::size_t operator()(const GroupKey& key) const;
-};
-
-// Numbers one subject's groups 1, 2, 3, ... in the order they are first met. Reused from
-// subject to subject (clear()), so that a study costs no allocation per cell: small whole
-// numbers, the common codes, are looked up in a table; other keys in a hash map.
-class GroupNumbering {
+// Gives every distinct group key of a table one id, counted from 1, the same for equal keys in
+// any subject's cells, so that within one subject equal ids are equal groups. Whole numbers
+// from 0 to kDirect - 1, the common codes, are looked up in a table indexed by their value;
+// other keys in a hash map.
+class GroupIds {
 public:
-    void clear();
-    // The group's number, a new one for a key not met since clear().
-    std::int32_t number(const GroupKey& key);
-    std::int32_t groups() const { return groups_; }
+    static constexpr std::size_t kDirect = std::size_t{1} << 20;
+
+    std::int32_t id(const GroupKey& key);
+    // The largest id given so far: the number of distinct keys.
+    std::int32_t largest() const { return count_; }
 
 private:
-    static constexpr int kSmallLowest = -64;
-    static constexpr int kSmallCount = 4096;
-
-    std::vector<std::int32_t> small_ = std::vector<std::int32_t>(kSmallCount, 0);
-    std::vector<std::uint32_t> smallStamp_ = std::vector<std::uint32_t>(kSmallCount, 0);
-    std::uint32_t stamp_ = 1;
-    std::unordered_map<GroupKey, std::int32_t, GroupKeyHash> others_;
-    std::int32_t groups_ = 0;
+    std::vector<std::int32_t> direct_;                 // by value: the id, or 0 for none yet
+    NameIndex words_;                                  // the keys that are no number, by their text
+    std::vector<std::int32_t> wordIds_;                // by the word's number in words_
+    std::unordered_map<double, std::int32_t> numbers_; // numbers not looked up by value
+    std::int32_t count_ = 0;
 };
 
 } // namespace dissim

@@ -16,9 +16,13 @@ namespace dissim {
 
 namespace {
 
+// The rows looked at: up to 2000, fewer in a wide table (about 200000 cells).
 constexpr std::size_t kSampleRows = 2000;
+constexpr std::size_t kSampleCells = 200000;
 constexpr std::size_t kSampleColumns = 1000;
-constexpr std::size_t kLongColumns = 64; // a long or group table is no wider than this
+// A long table is no wider than this, nor has a group table more columns other than its 0/1
+// ones.
+constexpr std::size_t kLongColumns = 64;
 
 enum class CellKind { Empty, Number, Text };
 
@@ -121,21 +125,25 @@ std::size_t usedColumns(const Table& table) {
 class TableSample {
 public:
     TableSample(const Table& table, std::size_t firstRow)
-        : table_(table), first_(firstRow), end_(std::min(usedRows(table), firstRow + kSampleRows)) {
-    }
+        : table_(table), first_(firstRow),
+          end_(std::min(usedRows(table),
+                        firstRow + std::clamp<std::size_t>(
+                                       kSampleCells / std::max<std::size_t>(table.columns(), 1), 20,
+                                       kSampleRows))) {}
 
     std::size_t rows() const { return end_ > first_ ? end_ - first_ : 0; }
     std::size_t begin() const { return first_; }
     std::size_t end() const { return end_; }
 
-    ColumnFacts column(std::size_t c) const {
+    // What the column holds; only counts where not full (no distinct texts, no runs).
+    ColumnFacts column(std::size_t c, bool full = true) const {
         ColumnFacts facts;
         std::unordered_set<std::string_view> seen;
         std::string_view previous;
         bool first = true;
         for (std::size_t r = first_; r < end_; ++r) {
             const std::string_view cell = trimmedCell(table_.cell(r, c));
-            if (first || cell != previous) {
+            if (full && (first || cell != previous)) {
                 ++facts.runs;
             }
             first = false;
@@ -144,7 +152,9 @@ public:
                 continue;
             }
             ++facts.filled;
-            seen.insert(cell);
+            if (full) {
+                seen.insert(cell);
+            }
             const GroupKey key = groupKeyOf(cell);
             facts.numbers += key.isNumber ? 1 : 0;
             if (!key.isNumber || (key.number != 0.0 && key.number != 1.0)) {
@@ -218,7 +228,7 @@ bool guessHeaderRow(const Table& table) {
     std::size_t bodyNumbers = 0;
     bool textOverNumbers = false;
     for (std::size_t c = 0; c < columns; ++c) {
-        const ColumnFacts facts = body.column(c);
+        const ColumnFacts facts = body.column(c, false);
         bodyFilled += facts.filled;
         bodyNumbers += facts.numbers;
         textOverNumbers = textOverNumbers || (kindOf(table.cell(0, c)) == CellKind::Text &&
@@ -247,7 +257,7 @@ bool guessNamesColumn(const Table& table, bool headerRow) {
     std::size_t filled = 0;
     std::size_t numbers = 0;
     for (std::size_t c = 1; c < std::min(table.columns(), kSampleColumns); ++c) {
-        const ColumnFacts facts = body.column(c);
+        const ColumnFacts facts = body.column(c, false);
         filled += facts.filled;
         numbers += facts.numbers;
     }
@@ -256,31 +266,36 @@ bool guessNamesColumn(const Table& table, bool headerRow) {
 
 bool guessGroupRows(const Table& table, bool headerRow, ImportSettings& settings) {
     const TableSample body(table, headerRow ? 1 : 0);
-    if (table.columns() > kLongColumns || body.rows() < 2) {
+    if (body.rows() < 2) {
         return false;
     }
     std::vector<int> zeroOne;
     bool anyOne = false;
+    std::size_t others = 0;
     int subject = -1;
     double blockiest = 0.0;
-    for (std::size_t c = 0; c < table.columns(); ++c) {
-        const ColumnFacts facts = body.column(c);
-        if (facts.filled > 0 && facts.zeroOne) {
+    bool named = false;
+    for (std::size_t c = 0; c < std::min(table.columns(), kSampleColumns); ++c) {
+        const ColumnFacts counts = body.column(c, false);
+        if (counts.filled > 0 && counts.zeroOne) {
             zeroOne.push_back(static_cast<int>(c));
-            anyOne = anyOne || facts.anyOne;
+            anyOne = anyOne || counts.anyOne;
             continue;
         }
-        // The subject column repeats its values, each subject's in one block.
-        if (facts.filled == 0 || facts.distinct >= facts.filled) {
+        if (++others > kLongColumns) {
+            return false;
+        }
+        // The subject column repeats its values, each subject's in one block, or its header
+        // says what it is.
+        const ColumnFacts facts = body.column(c);
+        if (facts.filled == 0 || facts.distinct >= facts.filled || named) {
             continue;
         }
+        named = headerRow && namesSubjects(table.cell(0, c));
         const double blocks = static_cast<double>(facts.distinct) / static_cast<double>(facts.runs);
-        const bool named = headerRow && namesSubjects(table.cell(0, c));
-        if (named || (blocks > blockiest && subject < 0) ||
-            (blocks > blockiest &&
-             !(headerRow && namesSubjects(table.cell(0, static_cast<std::size_t>(subject)))))) {
+        if (named || blocks > blockiest) {
             subject = static_cast<int>(c);
-            blockiest = named ? 2.0 : blocks;
+            blockiest = blocks;
         }
     }
     if (zeroOne.size() < 2 || !anyOne || subject < 0) {

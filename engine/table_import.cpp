@@ -2,6 +2,7 @@
 
 #include "group_key.h"
 #include "import_collector.h"
+#include "name_index.h"
 #include "natural_order.h"
 
 #include <algorithm>
@@ -100,18 +101,18 @@ public:
         if (last_ >= 0 && name == lastName_) { // a subject's rows mostly follow each other
             return last_;
         }
-        const auto [entry, added] = index_.try_emplace(name, 0);
+        const auto [number, added] = index_.insert(name);
         if (added) {
-            entry->second = out_.addSubject(name);
+            out_.addSubject(name); // numbered as the index numbers it
         }
         lastName_ = name;
-        last_ = entry->second;
+        last_ = number;
         return last_;
     }
 
 private:
     ImportCollector& out_;
-    std::unordered_map<std::string_view, std::int32_t> index_;
+    NameIndex index_;
     std::string_view lastName_;
     std::int32_t last_ = -1;
 };
@@ -220,20 +221,19 @@ void readWide(const Table& table, const ImportSettings& settings, ImportCollecto
                         cellName(r, c) + " names again.",
                     static_cast<std::int32_t>(first));
     }
-    GroupNumbering numbering;
-    for (std::size_t i = 0; i < subjectLines.size(); ++i) {
-        const auto subject = static_cast<std::int32_t>(i);
-        numbering.clear();
-        for (std::size_t j = 0; j < stimulusLines.size(); ++j) {
-            const std::size_t r = subjectRows ? subjectLines[i] : stimulusLines[j];
-            const std::size_t c = subjectRows ? stimulusLines[j] : subjectLines[i];
-            const std::string_view code = trimmedCell(table.cell(r, c));
+    // In the table's order, row by row: the cells are read where they lie.
+    GroupIds ids;
+    for (std::size_t a = 0; a < rows.size(); ++a) {
+        for (std::size_t b = 0; b < columns.size(); ++b) {
+            const auto subject = static_cast<std::int32_t>(subjectRows ? a : b);
+            const std::size_t stimulus = subjectRows ? b : a;
+            const std::string_view code = trimmedCell(table.cell(rows[a], columns[b]));
             if (isMissingCode(code)) {
-                unsortedCell(out, r, c, code, subject, j);
+                unsortedCell(out, rows[a], columns[b], code, subject, stimulus);
                 continue;
             }
             const GroupKey key = groupKeyOf(code);
-            out.group(subject, j) = numbering.number(key);
+            out.group(subject, stimulus) = ids.id(key);
             out.noteCode(subject, key);
         }
     }
@@ -253,28 +253,47 @@ void readLong(const Table& table, const ImportSettings& settings, ImportCollecto
     const std::size_t firstRow = settings.namesInFirstRow ? 1 : 0;
     const std::vector<std::int32_t> rowSubject = rowSubjects(table, firstRow, subjectColumn, out);
 
-    // The stimuli as first met, then in natural order (each subject's cards are shuffled).
-    std::unordered_map<std::string_view, std::int32_t> stimulusIndex;
+    // Each row's stimulus as first met (later put in natural order: each subject's cards are
+    // shuffled) and its group (0 for none).
+    NameIndex stimulusIndex;
     std::vector<std::string_view> metStimuli;
     std::vector<std::int32_t> rowStimulus(table.rows(), -1);
+    std::vector<std::int32_t> rowGroup(table.rows(), 0);
+    std::vector<std::uint32_t> subjectFirstRow(out.subjects(), 0);
+    std::string_view lastName;
+    std::int32_t last = -1;
+    GroupIds ids;
     for (std::size_t r = firstRow; r < table.rows(); ++r) {
-        if (rowSubject[r] < 0) {
+        const std::int32_t subject = rowSubject[r];
+        if (subject < 0) {
             continue;
+        }
+        if (subjectFirstRow[static_cast<std::size_t>(subject)] == 0) {
+            subjectFirstRow[static_cast<std::size_t>(subject)] = static_cast<std::uint32_t>(r) + 1;
         }
         const std::string_view name = trimmedCell(table.cell(r, stimulusColumn));
         if (name.empty()) {
             out.problem(Kind::Layout, cellName(r, stimulusColumn),
                         cellName(r, stimulusColumn) + " is empty: " + rowName(r) + " of subject " +
-                            quoted(out.subjectName(rowSubject[r])) + " names no stimulus.",
-                        rowSubject[r]);
+                            quoted(out.subjectName(subject)) + " names no stimulus.",
+                        subject);
             continue;
         }
-        const auto [entry, added] =
-            stimulusIndex.try_emplace(name, static_cast<std::int32_t>(metStimuli.size()));
-        if (added) {
-            metStimuli.push_back(name);
+        if (last < 0 || name != lastName) {
+            const auto [number, added] = stimulusIndex.insert(name);
+            if (added) {
+                metStimuli.push_back(name);
+            }
+            last = number;
+            lastName = name;
         }
-        rowStimulus[r] = entry->second;
+        rowStimulus[r] = last;
+        const std::string_view code = trimmedCell(table.cell(r, groupColumn));
+        if (!isMissingCode(code)) {
+            const GroupKey key = groupKeyOf(code);
+            rowGroup[r] = ids.id(key);
+            out.noteCode(subject, key);
+        }
     }
     needStudy(out.subjects(), metStimuli.size(), out);
     if (out.settingsMisfit()) {
@@ -295,75 +314,50 @@ void readLong(const Table& table, const ImportSettings& settings, ImportCollecto
     const std::size_t n = stimuli.size();
     out.setStimuli(std::move(stimuli));
 
-    // Each subject's rows in table order: a counting sort of the rows by subject.
-    const std::size_t subjects = out.subjects();
-    std::vector<std::uint32_t> start(subjects + 1, 0);
-    for (std::size_t r = 0; r < table.rows(); ++r) {
-        if (rowStimulus[r] >= 0) {
-            ++start[static_cast<std::size_t>(rowSubject[r]) + 1];
+    // Every subject's group of every stimulus, row by row. listedAt: the row (+ 1) that gave
+    // the stimulus its group, or else the first that lists it without one.
+    std::vector<std::uint32_t> listedAt(out.subjects() * n, 0);
+    for (std::size_t r = firstRow; r < table.rows(); ++r) {
+        if (rowStimulus[r] < 0) {
+            continue;
+        }
+        const std::int32_t subject = rowSubject[r];
+        const auto j = static_cast<std::size_t>(place[static_cast<std::size_t>(rowStimulus[r])]);
+        std::uint32_t& listed = listedAt[static_cast<std::size_t>(subject) * n + j];
+        std::int32_t& given = out.group(subject, j);
+        const std::int32_t group = rowGroup[r];
+        if (group == 0) {
+            listed = listed == 0 ? static_cast<std::uint32_t>(r) + 1 : listed;
+        } else if (given == 0) {
+            given = group;
+            listed = static_cast<std::uint32_t>(r) + 1;
+        } else if (given != group) {
+            std::string cell = cellName(r, groupColumn);
+            const std::size_t firstGiven = listed - 1;
+            std::string text = cell + " puts stimulus " + quoted(out.stimulusName(j)) +
+                               " of subject " + quoted(out.subjectName(subject)) + " into group " +
+                               quoted(trimmedCell(table.cell(r, groupColumn))) + ", but " +
+                               cellName(firstGiven, groupColumn) + " puts it into group " +
+                               quoted(trimmedCell(table.cell(firstGiven, groupColumn))) + ".";
+            out.problem(Kind::Conflict, std::move(cell), std::move(text), subject);
         }
     }
-    std::partial_sum(start.begin(), start.end(), start.begin());
-    std::vector<std::uint32_t> rowsBySubject(start.back());
-    {
-        std::vector<std::uint32_t> next(start.begin(), start.end() - 1);
-        for (std::size_t r = 0; r < table.rows(); ++r) {
-            if (rowStimulus[r] >= 0) {
-                rowsBySubject[next[static_cast<std::size_t>(rowSubject[r])]++] =
-                    static_cast<std::uint32_t>(r);
-            }
-        }
-    }
-    GroupNumbering numbering;
-    std::vector<std::uint32_t> groupRow(n); // the row that gave the stimulus its group
-    std::vector<std::uint32_t> emptyRow(n); // a row that lists it with no group, + 1
-    for (std::size_t s = 0; s < subjects; ++s) {
+    for (std::size_t s = 0; s < out.subjects(); ++s) {
         const auto subject = static_cast<std::int32_t>(s);
-        numbering.clear();
-        std::fill(emptyRow.begin(), emptyRow.end(), 0);
-        for (std::uint32_t k = start[s]; k < start[s + 1]; ++k) {
-            const std::uint32_t r = rowsBySubject[k];
-            const auto j =
-                static_cast<std::size_t>(place[static_cast<std::size_t>(rowStimulus[r])]);
-            const std::string_view code = trimmedCell(table.cell(r, groupColumn));
-            if (isMissingCode(code)) {
-                emptyRow[j] = r + 1;
-                continue;
-            }
-            const GroupKey key = groupKeyOf(code);
-            const std::int32_t group = numbering.number(key);
-            out.noteCode(subject, key);
-            std::int32_t& given = out.group(subject, j);
-            if (given == 0) {
-                given = group;
-                groupRow[j] = r;
-            } else if (given != group) {
-                std::string cell = cellName(r, groupColumn);
-                const std::string first = cellName(groupRow[j], groupColumn);
-                std::string text = cell + " puts stimulus " + quoted(out.stimulusName(j)) +
-                                   " of subject " + quoted(out.subjectName(subject)) +
-                                   " into group " + quoted(code) + ", but " + first +
-                                   " puts it into group " +
-                                   quoted(trimmedCell(table.cell(groupRow[j], groupColumn))) + ".";
-                out.problem(Kind::Conflict, std::move(cell), std::move(text), subject);
-            }
-        }
         for (std::size_t j = 0; j < n; ++j) {
             if (out.group(subject, j) != 0) {
                 continue;
             }
-            if (emptyRow[j] != 0) {
-                const std::size_t r = emptyRow[j] - 1;
+            if (const std::uint32_t listed = listedAt[s * n + j]; listed != 0) {
+                const std::size_t r = listed - 1;
                 unsortedCell(out, r, groupColumn, trimmedCell(table.cell(r, groupColumn)), subject,
                              j);
                 continue;
             }
-            const std::string firstRowName =
-                start[s] < start[s + 1] ? rowName(rowsBySubject[start[s]]) : std::string();
-            out.problem(Kind::Unsorted, firstRowName,
-                        "No row of subject " + quoted(out.subjectName(subject)) +
-                            (firstRowName.empty() ? "" : " (first in " + firstRowName + ")") +
-                            " lists stimulus " + quoted(out.stimulusName(j)) + ".",
+            const std::string first = rowName(subjectFirstRow[s] - 1);
+            out.problem(Kind::Unsorted, first,
+                        "No row of subject " + quoted(out.subjectName(subject)) + " (first in " +
+                            first + ") lists stimulus " + quoted(out.stimulusName(j)) + ".",
                         subject);
         }
     }
@@ -401,25 +395,28 @@ void readGroupRows(const Table& table, const ImportSettings& settings, ImportCol
         for (std::size_t j = 0; j < n; ++j) {
             const auto c = static_cast<std::size_t>(settings.stimulusColumns[j]);
             const std::string_view mark = trimmedCell(table.cell(r, c));
-            if (isMissingCode(mark)) {
-                continue;
-            }
-            const GroupKey key = groupKeyOf(mark);
-            if (key.isNumber && key.number == 0.0) {
-                continue;
-            }
-            std::string cell = cellName(r, c);
-            if (!key.isNumber || key.number != 1.0) {
-                std::string text = cell + " holds " + quoted(mark) +
-                                   " where 1 (in the group) or 0 (not in it) is expected.";
-                out.problem(Kind::Layout, std::move(cell), std::move(text), subject);
-                continue;
+            if (mark != "1") {
+                if (mark == "0" || isMissingCode(mark)) {
+                    continue;
+                }
+                const GroupKey key = groupKeyOf(mark);
+                if (key.isNumber && key.number == 0.0) {
+                    continue;
+                }
+                if (!key.isNumber || key.number != 1.0) {
+                    std::string cell = cellName(r, c);
+                    std::string text = cell + " holds " + quoted(mark) +
+                                       " where 1 (in the group) or 0 (not in it) is expected.";
+                    out.problem(Kind::Layout, std::move(cell), std::move(text), subject);
+                    continue;
+                }
             }
             std::int32_t& given = out.group(subject, j);
             if (given == 0) {
                 given = static_cast<std::int32_t>(r) + 1;
                 continue;
             }
+            std::string cell = cellName(r, c);
             std::string text = cell + " puts stimulus " + quoted(out.stimulusName(j)) +
                                " into a second group of subject " +
                                quoted(out.subjectName(subject)) + " (the first is " +

@@ -62,9 +62,18 @@ struct ImportProblem {
 // (ImportedStudy::problemCount), so that a table of empty cells costs no more than a full one.
 inline constexpr std::size_t kMaxListedProblems = 1000;
 
+// How the cells are read (engine/group_key.h): a cell's text without the spaces around it; a
+// code that is a number compares as a number, any other text as written; an empty cell, or NA
+// as statistics programs write a missing value, is no group (the stimulus is unsorted). Rows and
+// columns with nothing in them are skipped. Names are trimmed; an empty name is the subject's
+// or stimulus's number, as where the table names none. The stimuli are in the table's order,
+// except in the long layout, where each subject lists them in an order of their own: there they
+// are in natural order ("card 2" before "card 10").
 struct ImportedStudy {
-    std::vector<std::string> subjects; // by name, or "1", "2", ... where the table names none
-    std::vector<std::string> stimuli;  // likewise, in the order the matrices use
+    // The subjects kept (all but those left out), by name, or "1", "2", ... where the table
+    // names none.
+    std::vector<std::string> subjects;
+    std::vector<std::string> stimuli; // likewise, in the order the matrices use
     // subjects.size() x stimuli.size() codes, subject by subject: within one subject two stimuli
     // share a code exactly when they share a group. Codes count from 1 per subject, in the
     // order the groups first appear over the stimuli. Empty when the import is refused.

@@ -6,6 +6,8 @@
                                           waits until the label's description is TEXT
     atspi_window.py busy PID LABEL yes|no waits until the label is (or is not) busy
     atspi_window.py press PID BUTTON      presses the button through its Press action
+    atspi_window.py import PID FOUND      the open Import dialog: every control with its role
+                                          and name, "Found:" described as FOUND
     atspi_window.py record FILE LABEL SECONDS
                                           records into FILE, for SECONDS, every event of any
                                           program's label with this name, one line each:
@@ -31,6 +33,32 @@ LABELS = [
     ("Output file", "3. Select Output File", "Output File Undefined"),
     ("Status", "4. Submit", "Waiting for data..."),
 ]
+
+
+IMPORT_TITLE = "Import"
+# The Import dialog's controls over a text table of one row per stimulus, in the order Tab
+# walks them and then its results: each one's role and the name a screen reader reads.
+IMPORT_CONTROLS = [
+    (pyatspi.ROLE_LABEL, "File:"),
+    (pyatspi.ROLE_COMBO_BOX, "Separator:"),
+    (pyatspi.ROLE_COMBO_BOX, "Layout:"),
+    (pyatspi.ROLE_CHECK_BOX, "First row holds names"),
+    (pyatspi.ROLE_CHECK_BOX, "First column holds names"),
+    (pyatspi.ROLE_COMBO_BOX, "Missing or contradictory data:"),
+    (pyatspi.ROLE_TABLE, "Preview:"),
+    (pyatspi.ROLE_LIST, "Stimuli in the matrices' order:"),
+    (pyatspi.ROLE_PUSH_BUTTON, "Save List..."),
+    (pyatspi.ROLE_LIST, "Problems:"),
+    (pyatspi.ROLE_PUSH_BUTTON, "OK"),
+    (pyatspi.ROLE_PUSH_BUTTON, "Cancel"),
+    (pyatspi.ROLE_LABEL, "Found:"),
+    (pyatspi.ROLE_LABEL, "Counts"),
+    (pyatspi.ROLE_LABEL, "Result of Save List"),
+    (pyatspi.ROLE_LABEL, "Why OK is not allowed"),
+]
+# The roles of the controls that take input: each must have a name.
+INPUT_ROLES = {pyatspi.ROLE_COMBO_BOX, pyatspi.ROLE_CHECK_BOX, pyatspi.ROLE_PUSH_BUTTON,
+               pyatspi.ROLE_TABLE, pyatspi.ROLE_LIST}
 
 
 def fail(message):
@@ -170,6 +198,48 @@ def record(path, name, seconds):
     out.close()
 
 
+def import_dialog(pid):
+    def probe():
+        for app in pyatspi.Registry.getDesktop(0):
+            if app is not None and app.get_process_id() == pid:
+                for child in app:
+                    if child is not None and child.name == IMPORT_TITLE:
+                        return child
+        return None
+
+    return poll(20, "the Import dialog on the accessibility bus", probe)
+
+
+def controls_of(node):
+    """The dialog's controls, depth first; not inside lists and tables (their items)."""
+    for child in node:
+        if child is None:
+            continue
+        yield child
+        if child.getRole() not in (pyatspi.ROLE_LIST, pyatspi.ROLE_TABLE, pyatspi.ROLE_COMBO_BOX):
+            yield from controls_of(child)
+
+
+def check_import(pid, found):
+    dialog = import_dialog(pid)
+    if dialog.getRole() != pyatspi.ROLE_DIALOG:
+        fail("the Import window's role is %s, not dialog" % dialog.getRoleName())
+    controls = [(c.getRole(), c.name, c) for c in controls_of(dialog)]
+    unnamed = [c.getRoleName() for role, name, c in controls if role in INPUT_ROLES and not name]
+    if unnamed:
+        fail("controls without a name: %s" % unnamed)
+    for role, name in IMPORT_CONTROLS:
+        if not any(r == role and n == name for r, n, _ in controls):
+            fail("no %s named %r among %s" % (role, name,
+                                              [(c.getRoleName(), n) for _, n, c in controls]))
+    found_label = next(c for r, n, c in controls if r == pyatspi.ROLE_LABEL and n == "Found:"
+                       and c.description)
+    if found_label.description != found:
+        fail("\"Found:\" is described %r, not %r" % (found_label.description, found))
+    print("import dialog: %d controls, each read by its name; found: %r"
+          % (len(IMPORT_CONTROLS), found))
+
+
 def main(argv):
     if len(argv) == 5 and argv[1] == "record":
         record(argv[2], argv[3], int(argv[4]))
@@ -185,6 +255,8 @@ def main(argv):
         wait_busy(pid, argv[3], argv[4] == "yes")
     elif command == "press" and len(argv) == 4:
         press(pid, argv[3])
+    elif command == "import" and len(argv) == 4:
+        check_import(pid, argv[3])
     else:
         fail("unknown command: %s" % " ".join(argv[1:]))
 

@@ -48,6 +48,9 @@ ImportPreview::ImportPreview(QWidget* parent) : QTableWidget(parent) {
     // Tab leaves the table for the next control instead of walking its cells.
     setTabKeyNavigation(false);
     horizontalHeader()->setDefaultSectionSize(100);
+    // Rows as high as a line of text, so that most of the preview's rows show at once.
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     horizontalHeader()->setHighlightSections(false);
     verticalHeader()->setHighlightSections(false);
 }

@@ -66,7 +66,7 @@ void showResult(QLabel& label, const QString& result) {
 QComboBox* choiceBox(QWidget* parent, const char* name, const char* labelText) {
     auto* combo = named(new QComboBox(parent), name, withoutAccessKey(labelText));
     combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    combo->setMinimumContentsLength(14);
+    combo->setMinimumContentsLength(10);
     return combo;
 }
 
@@ -155,11 +155,15 @@ ImportWindow::ImportWindow(ImportModel& model, QWidget* parent) : QDialog(parent
 }
 
 void ImportWindow::buildChoices() {
+    // The labels in a column of their own; each row's controls from the left.
     auto* grid = new QGridLayout;
     grid->setColumnStretch(1, 1);
-    grid->setColumnStretch(3, 1);
-    grid->setColumnStretch(5, 1);
     static_cast<QVBoxLayout*>(layout())->addLayout(grid);
+    const auto row = [grid](int at) {
+        auto* controls = new QHBoxLayout;
+        grid->addLayout(controls, at, 1);
+        return controls;
+    };
 
     sheet_ = choiceBox(this, names::kSheet, texts::kSheetLabel);
     sheetLabel_ = buddyLabel(this, texts::kSheetLabel, *sheet_);
@@ -168,24 +172,32 @@ void ImportWindow::buildChoices() {
     for (const texts::SeparatorChoice& choice : texts::kSeparators) {
         separator_->addItem(text(choice.text));
     }
+    // A workbook has sheets, a text table a separator: the two share a place.
+    QHBoxLayout* fileRow = row(0);
     grid->addWidget(sheetLabel_, 0, 0);
-    grid->addWidget(sheet_, 0, 1);
-    grid->addWidget(separatorLabel_, 0, 2);
-    grid->addWidget(separator_, 0, 3);
+    grid->addWidget(separatorLabel_, 0, 0);
+    fileRow->addWidget(sheet_);
+    fileRow->addWidget(separator_);
+    fileRow->addStretch(1);
 
     layout_ = choiceBox(this, names::kLayout, texts::kLayoutLabel);
     for (const texts::LayoutChoice& choice : texts::kLayouts) {
         layout_->addItem(text(choice.text));
     }
+    layout_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     namesInFirstRow_ = named(new QCheckBox(text(texts::kNamesInFirstRow), this),
                              names::kNamesInFirstRow, withoutAccessKey(texts::kNamesInFirstRow));
     namesInFirstColumn_ =
         named(new QCheckBox(text(texts::kNamesInFirstColumn), this), names::kNamesInFirstColumn,
               withoutAccessKey(texts::kNamesInFirstColumn));
     grid->addWidget(buddyLabel(this, texts::kLayoutLabel, *layout_), 1, 0);
-    grid->addWidget(layout_, 1, 1);
-    grid->addWidget(namesInFirstRow_, 1, 2, 1, 2);
-    grid->addWidget(namesInFirstColumn_, 1, 4, 1, 2);
+    QHBoxLayout* layoutRow = row(1);
+    layoutRow->addWidget(layout_);
+    layoutRow->addSpacing(12);
+    layoutRow->addWidget(namesInFirstRow_);
+    layoutRow->addSpacing(12);
+    layoutRow->addWidget(namesInFirstColumn_);
+    layoutRow->addStretch(1);
 
     // The long layout's columns and the group layout's share the row: only one set shows.
     subjectColumn_ = choiceBox(this, names::kSubjectColumn, texts::kSubjectColumnLabel);
@@ -203,22 +215,27 @@ void ImportWindow::buildChoices() {
     lastStimulusColumnLabel_ =
         buddyLabel(this, texts::kLastStimulusColumnLabel, *lastStimulusColumn_);
     grid->addWidget(subjectColumnLabel_, 2, 0);
-    grid->addWidget(subjectColumn_, 2, 1);
-    grid->addWidget(stimulusColumnLabel_, 2, 2);
-    grid->addWidget(stimulusColumn_, 2, 3);
-    grid->addWidget(firstStimulusColumnLabel_, 2, 2);
-    grid->addWidget(firstStimulusColumn_, 2, 3);
-    grid->addWidget(groupColumnLabel_, 2, 4);
-    grid->addWidget(groupColumn_, 2, 5);
-    grid->addWidget(lastStimulusColumnLabel_, 2, 4);
-    grid->addWidget(lastStimulusColumn_, 2, 5);
+    QHBoxLayout* columnRow = row(2);
+    for (QWidget* widget : std::initializer_list<QWidget*>{
+             subjectColumn_, stimulusColumnLabel_, stimulusColumn_, firstStimulusColumnLabel_,
+             firstStimulusColumn_, groupColumnLabel_, groupColumn_, lastStimulusColumnLabel_,
+             lastStimulusColumn_}) {
+        if (qobject_cast<QLabel*>(widget) != nullptr) {
+            columnRow->addSpacing(12);
+        }
+        columnRow->addWidget(widget);
+    }
+    columnRow->addStretch(1);
 
     missing_ = choiceBox(this, names::kMissing, texts::kMissingLabel);
     for (const texts::MissingChoice& choice : texts::kMissingChoices) {
         missing_->addItem(text(choice.text));
     }
+    missing_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     grid->addWidget(buddyLabel(this, texts::kMissingLabel, *missing_), 3, 0);
-    grid->addWidget(missing_, 3, 1, 1, 3);
+    QHBoxLayout* missingRow = row(3);
+    missingRow->addWidget(missing_);
+    missingRow->addStretch(1);
 
     connect(sheet_, &QComboBox::currentIndexChanged, this, [this](int index) {
         change([&] { model_.setSheet(static_cast<std::size_t>(index)); });
@@ -287,7 +304,7 @@ void ImportWindow::buildResults() {
     problemsColumn->addWidget(buddyLabel(this, texts::kProblemsLabel, *problems_));
     problemsColumn->addWidget(problems_, 1);
     lists->addLayout(problemsColumn, 2);
-    whole->addLayout(lists, 2);
+    whole->addLayout(lists, 1);
 
     connect(saveList_, &QPushButton::clicked, this, &ImportWindow::saveList);
 }

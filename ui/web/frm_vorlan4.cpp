@@ -35,6 +35,10 @@ EM_JS(void, pageEnd, (), {
 EM_ASYNC_JS(void, pageYield, (), {
   await dissimPage.yield();
 });
+
+EM_ASYNC_JS(void, pagePaint, (), {
+  await dissimPage.paint();
+});
 // clang-format on
 
 const char* nameOf(layout::ButtonId id) {
@@ -90,6 +94,11 @@ void frmVorlan4::press(int button) {
 void frmVorlan4::setBusy(bool busy) {
     lastYield_ = 0;
     pageSetBusy(busy ? 1 : 0);
+    if (busy) {
+        // The wait cursor shows before the step goes on (a large table read, a run): the page
+        // paints nothing while the program works.
+        pagePaint();
+    }
 }
 
 void frmVorlan4::runEnded(bool) {

@@ -23,9 +23,11 @@ var dissimImport = {
     var page = this;
     Object.keys(texts.captions).forEach(function (id) {
       var target = page.element(id);
+      // A button shows its own caption; a control its label's; a caption stands for itself.
       var caption = target.tagName === 'BUTTON' ? target
         : document.querySelector('label[for="' + id + '"]')
-          || page.element(target.getAttribute('aria-labelledby'));
+          || (target.hasAttribute('aria-labelledby')
+            ? page.element(target.getAttribute('aria-labelledby')) : target);
       var key = page.writeCaption(caption, texts.captions[id]);
       // The preview's key reaches the area that scrolls it, which takes the focus.
       if (key !== '') page.keys[target.tagName === 'TABLE' ? target.parentNode.id : id] = key;
@@ -86,6 +88,10 @@ var dissimImport = {
       event.preventDefault();
       page.act('cmdImportCancel', 0);
     });
+    // A browser may close the dialog itself (a second Escape soon after the first): Cancel.
+    dialog.addEventListener('close', function () {
+      if (dialog.returnValue !== 'program') page.act('cmdImportCancel', 0, true);
+    });
     dialog.addEventListener('keydown', function (event) {
       if (event.key !== 'Enter' || event.isComposing || event.altKey || event.ctrlKey ||
           event.metaKey || event.target.tagName === 'BUTTON') {
@@ -96,7 +102,8 @@ var dissimImport = {
     });
   },
 
-  act: function (id, value) {
+  act: function (id, value, closed) {
+    if (!this.dialog().open && !closed) return;
     var action = id + '\n' + value;
     if (this.waiting !== null) {
       var resolve = this.waiting;
@@ -125,6 +132,7 @@ var dissimImport = {
     this.actions = [];
     this.focused = document.activeElement;
     this.element('lblSaveResult').textContent = '';
+    this.dialog().returnValue = '';
     this.dialog().showModal();
     this.focusFirst();
   },
@@ -132,7 +140,11 @@ var dissimImport = {
   close: function () {
     this.waiting = null;
     this.actions = [];
-    this.dialog().close();
+    this.dialog().close('program');
+    // A closed dialog's access keys would still reach its controls.
+    this.dialog().querySelectorAll('[accesskey]').forEach(function (control) {
+      control.removeAttribute('accesskey');
+    });
     if (this.focused && this.focused.focus && !dissimPage.ended) this.focused.focus();
   },
 
@@ -186,12 +198,8 @@ var dissimImport = {
   // key only while it can take it (a hidden control's key would reach nothing).
   show: function (id, shown, enabled) {
     var control = this.element(id);
-    var caption = document.querySelector('label[for="' + id + '"]');
-    var box = control.type === 'checkbox' ? control.parentNode : control;
-    box.hidden = !shown;
-    if (caption && control.type !== 'checkbox') caption.hidden = !shown;
-    if ('disabled' in control && control.tagName !== 'DIV' && control.tagName !== 'OL' &&
-        control.tagName !== 'UL') {
+    (control.closest('.field') || control).hidden = !shown;
+    if ('disabled' in control) {
       control.disabled = !enabled;
     } else {
       control.setAttribute('aria-disabled', enabled ? 'false' : 'true');

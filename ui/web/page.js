@@ -303,6 +303,14 @@ var dissimPage = {
     this.nextBeepAt = at + 0.2;
   },
 
+  // Lets the page paint a frame (the wait cursor before a long step), then goes on.
+  paint: function () {
+    if (document.hidden) return this.yield();
+    return new Promise(function (resolve) {
+      requestAnimationFrame(function () { setTimeout(resolve, 0); });
+    });
+  },
+
   // Lets the page paint and handle its events, then goes on.
   yield: function () {
     return new Promise(function (resolve) {

@@ -264,6 +264,19 @@ void OpenDialog::open(HWND dialog) {
     const int top = std::clamp(int(around.top + around.bottom - height) / 2, int(work.top),
                                int(work.bottom) - height);
     ::SetWindowPos(dialog_, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    // Where the frame the system draws differs from the one it computed (a theme, Wine), the
+    // client area is made its size all the same.
+    RECT client;
+    ::GetClientRect(dialog_, &client);
+    const int wantedWidth = std::min(scaledPixels(import_layout::kStartSize.cx, dpi_),
+                                     int(client.right) + int(work.right - work.left) - width);
+    const int wantedHeight = std::min(scaledPixels(import_layout::kStartSize.cy, dpi_),
+                                      int(client.bottom) + int(work.bottom - work.top) - height);
+    if (client.right != wantedWidth || client.bottom != wantedHeight) {
+        ::SetWindowPos(dialog_, nullptr, 0, 0, width + wantedWidth - client.right,
+                       height + wantedHeight - client.bottom,
+                       SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
 
     refresh();
     placeControls();
@@ -631,7 +644,8 @@ void OpenDialog::setLines(int id, const std::vector<std::string>& lines) {
 
 void OpenDialog::show(int id, bool shown) {
     const HWND control = item(id);
-    if (bool(::IsWindowVisible(control)) != shown) {
+    // By its own style: while the dialog opens it is hidden, and so every control with it.
+    if (((::GetWindowLongPtrW(control, GWL_STYLE) & WS_VISIBLE) != 0) != shown) {
         ::ShowWindow(control, shown ? SW_SHOWNA : SW_HIDE);
     }
 }
@@ -646,7 +660,8 @@ void OpenDialog::enable(int id, bool enabled) {
 void OpenDialog::keepFocusUsable() {
     const HWND focus = ::GetFocus();
     const auto usable = [](HWND control) {
-        return control != nullptr && ::IsWindowVisible(control) && ::IsWindowEnabled(control);
+        return control != nullptr && (::GetWindowLongPtrW(control, GWL_STYLE) & WS_VISIBLE) != 0 &&
+               ::IsWindowEnabled(control);
     };
     if (focus != nullptr && ::IsChild(dialog_, focus) && usable(focus)) {
         return;

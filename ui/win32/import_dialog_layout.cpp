@@ -11,8 +11,8 @@ using namespace import_controls;
 
 constexpr int kMargin = 12;
 constexpr int kGap = 8;
-constexpr int kLeftWidth = 300; // the column of choices
-constexpr int kCaptionWidth = 136;
+constexpr int kLeftWidth = 340; // the column of choices
+constexpr int kCaptionWidth = 132;
 constexpr int kRowPitch = 30;
 constexpr int kTextHeight = 20; // a one-line label
 constexpr int kCaptionDrop = 4; // a caption's text level with its choice's

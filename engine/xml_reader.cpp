@@ -1,0 +1,225 @@
+#include "xml_reader.h"
+
+#include "run_error.h"
+#include "zip_archive.h"
+
+#include <expat.h>
+
+#include <algorithm>
+#include <cstring>
+
+namespace dissim {
+namespace {
+
+// Between a name's namespace and its local name in the names expat hands over.
+constexpr char kSeparator = '|';
+
+XmlName splitName(const char* name) {
+    const std::string_view whole(name);
+    const std::size_t at = whole.rfind(kSeparator);
+    if (at == std::string_view::npos) {
+        return {{}, whole};
+    }
+    return {whole.substr(0, at), whole.substr(at + 1)};
+}
+
+bool endsWith(std::string_view text, std::string_view end) {
+    return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;
+}
+
+// The largest piece handed to expat at once (its lengths are ints).
+constexpr std::size_t kMaxParse = std::size_t{1} << 24;
+
+} // namespace
+
+const char* XmlAttributes::find(std::string_view local, std::string_view spaceEnd) const {
+    for (const char** pair = pairs_; *pair != nullptr; pair += 2) {
+        const XmlName name = splitName(pair[0]);
+        if (name.local == local && endsWith(name.space, spaceEnd)) {
+            return pair[1];
+        }
+    }
+    return nullptr;
+}
+
+std::string_view XmlAttributes::get(std::string_view local, std::string_view spaceEnd) const {
+    const char* value = find(local, spaceEnd);
+    return value != nullptr ? std::string_view(value) : std::string_view();
+}
+
+bool XmlAttributes::has(std::string_view local, std::string_view spaceEnd) const {
+    return find(local, spaceEnd) != nullptr;
+}
+
+struct XmlReader::Callbacks {
+    static XmlReader& reader(void* data) { return *static_cast<XmlReader*>(data); }
+
+    // Stops the parser for the reason given (a refusal) or for a handler's exception.
+    static void stop(XmlReader& self) {
+        XML_StopParser(static_cast<XML_Parser>(self.parser_), XML_FALSE);
+    }
+    static bool halted(XmlReader& self) {
+        return self.stopped_ || !self.refusal_.empty() || self.thrown_;
+    }
+
+    static void XMLCALL start(void* data, const XML_Char* name, const XML_Char** attributes) {
+        XmlReader& self = reader(data);
+        if (halted(self)) {
+            return;
+        }
+        if (++self.depth_ > kMaxDepth) {
+            self.refusal_ = "its elements nest more than " + std::to_string(kMaxDepth) +
+                            " deep, far deeper than a workbook's";
+            stop(self);
+            return;
+        }
+        try {
+            self.handler_.startElement(splitName(name), XmlAttributes(attributes));
+            if (self.handler_.done()) {
+                self.stopped_ = true;
+                stop(self);
+            }
+        } catch (...) {
+            self.thrown_ = std::current_exception();
+            stop(self);
+        }
+    }
+
+    static void XMLCALL end(void* data, const XML_Char* name) {
+        XmlReader& self = reader(data);
+        if (halted(self)) {
+            return;
+        }
+        --self.depth_;
+        try {
+            self.handler_.endElement(splitName(name));
+            if (self.handler_.done()) {
+                self.stopped_ = true;
+                stop(self);
+            }
+        } catch (...) {
+            self.thrown_ = std::current_exception();
+            stop(self);
+        }
+    }
+
+    static void XMLCALL text(void* data, const XML_Char* text, int length) {
+        XmlReader& self = reader(data);
+        if (halted(self)) {
+            return;
+        }
+        try {
+            self.handler_.text(std::string_view(text, static_cast<std::size_t>(length)));
+        } catch (...) {
+            self.thrown_ = std::current_exception();
+            stop(self);
+        }
+    }
+
+    static void refuseDeclarations(XmlReader& self) {
+        if (self.refusal_.empty()) {
+            self.refusal_ = "it holds a document type declaration (<!DOCTYPE ...>), which a "
+                            "workbook's parts never have";
+        }
+        stop(self);
+    }
+
+    static void XMLCALL doctype(void* data, const XML_Char*, const XML_Char*, const XML_Char*,
+                                int) {
+        refuseDeclarations(reader(data));
+    }
+
+    static void XMLCALL entity(void* data, const XML_Char*, int, const XML_Char*, int,
+                               const XML_Char*, const XML_Char*, const XML_Char*, const XML_Char*) {
+        refuseDeclarations(reader(data));
+    }
+};
+
+XmlReader::XmlReader(std::string what, XmlHandler& handler)
+    : what_(std::move(what)), handler_(handler) {
+    XML_Parser parser = XML_ParserCreateNS("UTF-8", kSeparator);
+    if (parser == nullptr) {
+        throw RunError("there is not enough memory to read " + what_);
+    }
+    parser_ = parser;
+    XML_SetUserData(parser, this);
+    XML_SetElementHandler(parser, Callbacks::start, Callbacks::end);
+    XML_SetCharacterDataHandler(parser, Callbacks::text);
+    XML_SetStartDoctypeDeclHandler(parser, Callbacks::doctype);
+    XML_SetEntityDeclHandler(parser, Callbacks::entity);
+    // No external entity is ever loaded: no handler for them, and no parameter entities.
+    XML_SetParamEntityParsing(parser, XML_PARAM_ENTITY_PARSING_NEVER);
+}
+
+XmlReader::~XmlReader() {
+    XML_ParserFree(static_cast<XML_Parser>(parser_));
+}
+
+void XmlReader::fail(const std::string& why) {
+    throw RunError(what_ + " is damaged: " + why);
+}
+
+void XmlReader::parse(const char* data, std::size_t size, bool last) {
+    if (stopped_) {
+        return;
+    }
+    auto parser = static_cast<XML_Parser>(parser_);
+    do {
+        const std::size_t length = std::min(size, kMaxParse);
+        const bool final = last && length == size;
+        const XML_Status status = XML_Parse(parser, data, static_cast<int>(length), final);
+        if (thrown_) {
+            std::exception_ptr thrown = thrown_;
+            thrown_ = nullptr;
+            std::rethrow_exception(thrown);
+        }
+        if (!refusal_.empty()) {
+            fail(refusal_);
+        }
+        if (stopped_) {
+            return;
+        }
+        if (status != XML_STATUS_OK) {
+            const XML_Error code = XML_GetErrorCode(parser);
+            const XML_LChar* message = XML_ErrorString(code);
+            fail(std::string(message != nullptr ? message : "not well-formed XML") + " (line " +
+                 std::to_string(XML_GetCurrentLineNumber(parser)) + ", column " +
+                 std::to_string(XML_GetCurrentColumnNumber(parser) + 1) + ")");
+        }
+        data += length;
+        size -= length;
+    } while (size > 0);
+}
+
+void XmlReader::feed(std::string_view piece) {
+    if (!piece.empty()) {
+        parse(piece.data(), piece.size(), false);
+    }
+}
+
+void XmlReader::finish() {
+    parse("", 0, true);
+}
+
+void readXml(std::string what, std::string_view xml, XmlHandler& handler) {
+    XmlReader reader(std::move(what), handler);
+    reader.feed(xml);
+    reader.finish();
+}
+
+std::string describePart(std::string_view part) {
+    return "the workbook's part \"" + std::string(part) + "\"";
+}
+
+void readXmlPart(ZipArchive& archive, std::string_view part, XmlHandler& handler) {
+    XmlReader reader(describePart(part), handler);
+    archive.stream(part, [&reader](std::string_view piece) {
+        reader.feed(piece);
+        return !reader.stopped();
+    });
+    if (!reader.stopped()) {
+        reader.finish();
+    }
+}
+
+} // namespace dissim

@@ -1,0 +1,93 @@
+#pragma once
+
+#include <cstddef>
+#include <exception>
+#include <string>
+#include <string_view>
+
+namespace dissim {
+
+// An XML name as namespace and local name: "urn:...:table:1.0" and "table-cell" for
+// table:table-cell; an empty namespace for a name in none.
+struct XmlName {
+    std::string_view space;
+    std::string_view local;
+};
+
+// An element's attributes, as expat hands them over.
+class XmlAttributes {
+public:
+    explicit XmlAttributes(const char** pairs) : pairs_(pairs) {}
+    // The value of the attribute with this local name in a namespace whose name ends with
+    // spaceEnd ("" for any namespace or none); empty if there is none.
+    std::string_view get(std::string_view local, std::string_view spaceEnd = {}) const;
+    // Whether the element has that attribute.
+    bool has(std::string_view local, std::string_view spaceEnd = {}) const;
+
+private:
+    const char* find(std::string_view local, std::string_view spaceEnd) const;
+    const char** pairs_;
+};
+
+// What an XML reader hands its elements and text to. A handler may throw RunError (or
+// anything): the reader stops and throws it on.
+class XmlHandler {
+public:
+    virtual ~XmlHandler() = default;
+    virtual void startElement(const XmlName& name, const XmlAttributes& attributes) = 0;
+    virtual void endElement(const XmlName& name) = 0;
+    // Character data, in pieces as they come (one text may come in several).
+    virtual void text(std::string_view piece) = 0;
+    // Whether the handler has all it wants: the reader then stops reading.
+    virtual bool done() const { return false; }
+};
+
+// A streaming XML reader for the parts of a workbook (expat): any document type declaration is
+// refused (a workbook's parts have none), so no entity is ever declared or expanded and no
+// external one loaded; elements nest at most kMaxDepth deep. Failures throw RunError naming
+// the part: "the workbook's part "xl/workbook.xml" is damaged: mismatched tag (line 3,
+// column 5)".
+class XmlReader {
+public:
+    static constexpr std::size_t kMaxDepth = 256;
+
+    // what names the XML in messages: "the workbook's part \"content.xml\"".
+    XmlReader(std::string what, XmlHandler& handler);
+    ~XmlReader();
+    XmlReader(const XmlReader&) = delete;
+    XmlReader& operator=(const XmlReader&) = delete;
+
+    // The next piece of the XML.
+    void feed(std::string_view piece);
+    // The end of the XML: fails where it is cut short.
+    void finish();
+    // Whether the handler said it was done (what comes after is then not read).
+    bool stopped() const { return stopped_; }
+
+    // Called from expat's callbacks.
+    struct Callbacks;
+
+private:
+    void parse(const char* data, std::size_t size, bool last);
+    [[noreturn]] void fail(const std::string& why);
+
+    std::string what_;
+    XmlHandler& handler_;
+    void* parser_ = nullptr; // expat's XML_Parser
+    std::size_t depth_ = 0;
+    bool stopped_ = false;
+    std::string refusal_;        // why a callback stopped the parser
+    std::exception_ptr thrown_;  // what a handler threw
+};
+
+// A whole XML text read with one reader.
+void readXml(std::string what, std::string_view xml, XmlHandler& handler);
+
+class ZipArchive;
+// An XML part of a workbook (a zip archive), streamed from the archive as it inflates, until
+// the handler is done; named in messages as "the workbook's part \"NAME\"".
+void readXmlPart(ZipArchive& archive, std::string_view part, XmlHandler& handler);
+// How messages name a workbook's part.
+std::string describePart(std::string_view part);
+
+} // namespace dissim

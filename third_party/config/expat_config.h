@@ -1,0 +1,28 @@
+/* expat's configuration for the builds that compile the pinned sources (Windows, WebAssembly):
+   written for this project (expat's own build generates this file), with the settings of
+   expat's default CMake build, which Debian's libexpat1 is built with as well. */
+#ifndef DISSIM_EXPAT_CONFIG_H
+#define DISSIM_EXPAT_CONFIG_H
+
+/* 1234: little-endian, as x86-64 and WebAssembly are. */
+#define BYTEORDER 1234
+#define HAVE_STDINT_H 1
+#define HAVE_STDLIB_H 1
+#define HAVE_STRING_H 1
+#define STDC_HEADERS 1
+
+/* Where the hash salt's random bytes come from: rand_s on Windows (expat's own choice there);
+   getrandom elsewhere (Emscripten's C library, from the browser's or node's crypto). */
+#if !defined(_WIN32)
+#  define HAVE_GETRANDOM 1
+#endif
+
+/* The document type declaration is parsed (and refused by the engine); with it comes expat's
+   protection against entity expansion (billion laughs). */
+#define XML_DTD 1
+/* Namespaces: element and attribute names as URI and local name. */
+#define XML_NS 1
+/* How much context XML_GetInputContext keeps, expat's default. */
+#define XML_CONTEXT_BYTES 1024
+
+#endif
