@@ -8,6 +8,7 @@
 #include "run_error.h"
 #include "run_state.h"
 #include "sort_data_reader.h"
+#include "table_reading.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -93,9 +94,14 @@ public:
         try {
             observer_.statusChanged(kStatusProcessing);
             setUpCounts();
-            SortDataReader reader(input_);
-            subjectLoop(reader);
-            std::string note = layoutNote(reader);
+            std::string note;
+            if (const TableReading* reading = tableReading()) {
+                tableLoop(readImportedStudy(input_, *reading));
+            } else {
+                SortDataReader reader(input_);
+                subjectLoop(reader);
+                note = layoutNote(reader);
+            }
             writeCountBlock();
             input_.close();
             output_.close();
@@ -125,13 +131,44 @@ private:
         const std::int64_t subjects = state_.numSubjects.loopCount();
         for (std::int64_t s = 1; s <= subjects; ++s) {
             reader.readCodes(s, state_.groupCodes.data(), n_);
-            counter_.addSubject(state_.groupCodes.data());
-            // Only the codes the loop reads: a fractional count can size the arrays one above
-            // the last stimulus read (3.5 sizes for 4, reads 3).
-            std::copy_n(state_.groupCodes.begin(), lastCodes_.size(), lastCodes_.begin());
-            subjectsDone_ = s;
-            observer_.statusChanged(kStatusWriting);
-            writer_.writeSubjectBlock(state_.groupCodes.data(), n_);
+            takeSubject(s);
+        }
+    }
+
+    // One subject's codes, read into groupCodes: into the counts, and its block written.
+    void takeSubject(std::int64_t s) {
+        counter_.addSubject(state_.groupCodes.data());
+        // Only the codes the loop reads: a fractional count can size the arrays one above the
+        // last stimulus read (3.5 sizes for 4, reads 3).
+        std::copy_n(state_.groupCodes.begin(), lastCodes_.size(), lastCodes_.begin());
+        subjectsDone_ = s;
+        observer_.statusChanged(kStatusWriting);
+        writer_.writeSubjectBlock(state_.groupCodes.data(), n_);
+    }
+
+    // The table the Import dialog was confirmed for, where the input file is the one it was
+    // confirmed for.
+    const TableReading* tableReading() const {
+        const auto& reading = state_.tableReading;
+        return reading && reading->path == state_.inputFile ? &*reading : nullptr;
+    }
+
+    // The subject loop over a study's table: each subject's codes come from the table, in the
+    // order the dialog showed, and go the way a sort data file's would.
+    void tableLoop(const ImportedStudy& study) {
+        const std::int64_t subjects = state_.numSubjects.loopCount();
+        if (subjects != static_cast<std::int64_t>(study.subjects.size()) ||
+            n_ != static_cast<std::int64_t>(study.stimuli.size())) {
+            throw RunError("the counts " + std::to_string(subjects) + " and " + std::to_string(n_) +
+                           " are not the table's " + std::to_string(study.subjects.size()) +
+                           " subjects and " + std::to_string(study.stimuli.size()) +
+                           " stimuli: select the input file again");
+        }
+        const auto n = static_cast<std::size_t>(n_);
+        for (std::int64_t s = 1; s <= subjects; ++s) {
+            const auto first = study.codes.begin() + static_cast<std::ptrdiff_t>(n * (s - 1));
+            std::copy_n(first, n, state_.groupCodes.begin() + 1);
+            takeSubject(s);
         }
     }
 

@@ -132,4 +132,11 @@ void OutputFile::abandon() noexcept {
     }
 }
 
+void writeTextFile(const std::string& path, std::string_view text, const std::string& keep) {
+    InputFile kept(keep);
+    OutputFile output(path, kept);
+    output.write(text);
+    output.close();
+}
+
 } // namespace dissim

@@ -65,4 +65,8 @@ private:
     std::string path_;
 };
 
+// Writes text to path as the whole file (created, or emptied first), but never over the file
+// that keep names (the input file, which no output may replace). Throws RunError.
+void writeTextFile(const std::string& path, std::string_view text, const std::string& keep);
+
 } // namespace dissim

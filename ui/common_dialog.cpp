@@ -39,8 +39,10 @@ void CommonDialog::show(FileDialogRequest::Mode mode) {
         const bool inList = filterIndex_ >= 1 && filterIndex_ <= static_cast<int>(filters_.size());
         request.selectedFilter = inList ? filterIndex_ - 1 : 0;
     }
+    confirmed_ = false;
     if (const auto chosen = backend_.show(request)) {
         fileName_ = *chosen;
+        confirmed_ = true;
     }
 }
 

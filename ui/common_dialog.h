@@ -25,6 +25,8 @@ public:
     void showSave() { show(FileDialogRequest::Mode::Save); }
 
     const std::string& fileName() const { return fileName_; }
+    // Whether the last dialog shown was confirmed (false after a cancel, or before any).
+    bool confirmed() const { return confirmed_; }
 
 private:
     void show(FileDialogRequest::Mode mode);
@@ -33,6 +35,7 @@ private:
     std::string fileName_;
     std::vector<FileFilter> filters_;
     int filterIndex_ = 0;
+    bool confirmed_ = false;
 };
 
 // The entries of a filter list text (see CommonDialog::setFilter).

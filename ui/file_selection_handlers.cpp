@@ -4,6 +4,7 @@
 #include "label.h"
 #include "platform.h"
 #include "run_state.h"
+#include "table_import_step.h"
 
 #include <exception>
 
@@ -13,6 +14,13 @@ namespace dissim::ui {
 // is UTF-8 too: the path goes to both unchanged.
 
 void selectInputFile(RunState& state, Label& lblIfileInfo, CommonDialog& dialog, Beeper& beeper) {
+    selectInputFile(state, WindowLabels{lblIfileInfo, lblIfileInfo, lblIfileInfo, lblIfileInfo},
+                    dialog, beeper, nullptr);
+}
+
+void selectInputFile(RunState& state, const WindowLabels& labels, CommonDialog& dialog,
+                     Beeper& beeper, TableImportPlatform* tableImport) {
+    Label& lblIfileInfo = labels.lblIfileInfo;
     try {
         const std::string filter =
             std::string("All Files (*.*) |*.*|") + "Text Files (*.txt) |*.txt|";
@@ -22,6 +30,9 @@ void selectInputFile(RunState& state, Label& lblIfileInfo, CommonDialog& dialog,
         state.inputFile = dialog.fileName();
         lblIfileInfo.setText("Input File = " + state.inputFile);
         lblIfileInfo.setDetail(state.inputFile);
+        if (tableImport != nullptr && dialog.confirmed()) {
+            importInputTable(state, labels, *tableImport);
+        }
     } catch (const std::exception&) {
         beepTimes(beeper, 3);
     }

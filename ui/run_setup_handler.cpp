@@ -15,17 +15,18 @@ void failSetup(const WindowLabels& labels, Beeper& beeper, const std::string& re
     labels.lblSubsStim.setDetail(reason);
 }
 
-std::string summary(const RunState& state) {
+} // namespace
+
+std::string countsSummary(const RunState& state) {
     return "There are " + state.numSubjects.displayText() + " subjects and " +
            state.numStimuli.displayText() + " stimuli.";
 }
-
-} // namespace
 
 void runSetup(RunState& state, const WindowLabels& labels, TextPrompt& prompt, Beeper& beeper,
               char separator) {
     state.inputFile.clear();
     state.outputFile.clear();
+    state.tableReading.reset();
 
     labels.lblSubsStim.setText("# of Subjects and Stimui not Defined");
     labels.lblIfileInfo.setText("Input File Undefined ");
@@ -54,7 +55,7 @@ void runSetup(RunState& state, const WindowLabels& labels, TextPrompt& prompt, B
         }
         state.numStimuli = *stimuli.count;
 
-        labels.lblSubsStim.setText(summary(state));
+        labels.lblSubsStim.setText(countsSummary(state));
     } catch (const std::exception& error) {
         failSetup(labels, beeper, error.what());
     }

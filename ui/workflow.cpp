@@ -2,6 +2,7 @@
 
 #include "file_selection_handlers.h"
 #include "run_setup_handler.h"
+#include "table_import_step.h"
 
 namespace dissim::ui {
 
@@ -17,7 +18,14 @@ void Workflow::cmdSubsStimClick() {
 }
 
 void Workflow::cmdDataInClick() {
-    selectInputFile(state_, labels_.lblIfileInfo, CommonDialog1, platform_.beeper);
+    if (platform_.importDialog == nullptr) {
+        selectInputFile(state_, labels_.lblIfileInfo, CommonDialog1, platform_.beeper);
+        return;
+    }
+    TableImportPlatform tableImport{
+        *platform_.importDialog,
+        platform_.listDialog != nullptr ? *platform_.listDialog : platform_.fileDialog, view_};
+    selectInputFile(state_, labels_, CommonDialog1, platform_.beeper, &tableImport);
 }
 
 void Workflow::cmdDataOutClick() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common_dialog.h"
+#include "import_dialog.h"
 #include "label.h"
 #include "run_launcher.h"
 #include "run_state.h"
@@ -19,6 +20,11 @@ struct WorkflowPlatform {
     char decimalSeparator = '.';
     // How a run goes beside the window; none: on a thread of its own.
     RunLauncher* runLauncher = nullptr;
+    // The window's Import dialog; none: every input file is read as plain sort data. Its list
+    // of stimuli is saved through a save dialog of its own (listDialog, or else fileDialog
+    // itself: the backend keeps no name, the shared dialog's name lives in the workflow).
+    ImportDialog* importDialog = nullptr;
+    FileDialogBackend* listDialog = nullptr;
 };
 
 // What the window's five buttons and its close do, once for every toolkit: each window builds

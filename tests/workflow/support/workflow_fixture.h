@@ -143,8 +143,12 @@ struct WorkflowFixture {
     // Without a launcher the run goes on a thread of its own, as in the desktop windows. With
     // one that runs it on the test's thread (as a page does), each report is delivered as soon
     // as it is handed over.
-    explicit WorkflowFixture(dissim::ui::RunLauncher* runLauncher = nullptr)
-        : launcher(runLauncher) {
+    // importDialog, listDialog: the window's Import dialog and the save dialog of its list of
+    // stimuli; none: every input file is plain sort data.
+    explicit WorkflowFixture(dissim::ui::RunLauncher* runLauncher = nullptr,
+                             dissim::ui::ImportDialog* importDialog = nullptr,
+                             dissim::ui::FileDialogBackend* listDialog = nullptr)
+        : launcher(runLauncher), importDialog(importDialog), listDialog(listDialog) {
         if (launcher != nullptr) {
             waker.onWake = [this] { workflow.deliverRunReports(); };
         }
@@ -162,10 +166,13 @@ struct WorkflowFixture {
     WaitingWaker waker;
     char decimalSeparator = '.';
     dissim::ui::RunLauncher* launcher;
-    dissim::ui::Workflow workflow{{lblSubsStim, lblIfileInfo, lblOfileInfo, lblStatus},
-                                  {prompt, beeper, files, decimalSeparator, launcher},
-                                  view,
-                                  waker};
+    dissim::ui::ImportDialog* importDialog;
+    dissim::ui::FileDialogBackend* listDialog;
+    dissim::ui::Workflow workflow{
+        {lblSubsStim, lblIfileInfo, lblOfileInfo, lblStatus},
+        {prompt, beeper, files, decimalSeparator, launcher, importDialog, listDialog},
+        view,
+        waker};
 
     // The counts and both files through the workflow's own buttons; a null output cancels the
     // save dialog. Forgets what was seen on the way.
