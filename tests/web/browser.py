@@ -150,7 +150,10 @@ class Page:
             };
             window.__promptCloses = 0;
             document.getElementById('prompt').addEventListener(
-              'close', () => window.__promptCloses++);""")
+              'close', () => window.__promptCloses++);
+            window.__refused = [];
+            document.addEventListener('securitypolicyviolation',
+              (event) => window.__refused.push(event.violatedDirective));""")
 
     def js(self, script, *args):
         return self.driver.execute_script(script, *args)
@@ -188,6 +191,13 @@ class Page:
 
     def prompt_open(self):
         return self.js("return document.getElementById('prompt').open")
+
+    def import_open(self):
+        return self.js("return document.getElementById('dlgImport').open")
+
+    def refused_by_policy(self):
+        """What the page's content security policy refused since the page loaded."""
+        return self.js("return window.__refused")
 
     def busy(self):
         return self.js("return document.body.dataset.busy === '1'")

@@ -72,6 +72,14 @@ class WebTestCase(unittest.TestCase):
                                      element_id)
             self.assertEqual(described, detail, f"{element_id}'s accessible description")
 
+    def assert_output(self, files, path, expected):
+        """The file at PATH comes to hold EXPECTED (its size and SHA-256)."""
+        want, deadline = [len(expected), sha256(expected)], time.monotonic() + STEP_SECONDS
+        while (got := (files.state().get(path) or [None] * 3)[::2]) != want:
+            if time.monotonic() > deadline:
+                self.assertEqual(got, want, f"{path}: size and SHA-256, the expected bytes'")
+            time.sleep(0.1)
+
     def assert_window_size(self):
         self.assertEqual(self.page.js("""const f = document.getElementById('frmVorlan4');
                                          return [f.clientWidth, f.clientHeight]"""), [474, 424])
@@ -238,14 +246,6 @@ SESSIONS = [
 
 
 class SessionTest(WebTestCase):
-    def assert_output(self, files, path, expected):
-        """The file at PATH comes to hold EXPECTED (its size and SHA-256)."""
-        want, deadline = [len(expected), sha256(expected)], time.monotonic() + STEP_SECONDS
-        while (got := (files.state().get(path) or [None] * 3)[::2]) != want:
-            if time.monotonic() > deadline:
-                self.assertEqual(got, want, f"{path}: size and SHA-256, the expected matrices'")
-            time.sleep(0.1)
-
     def test_sessions(self):
         """Each study through the whole workflow with the mouse: the output compared with the
         expected matrices (a failing run's holds its complete blocks), the beeps, the labels,
@@ -352,3 +352,256 @@ class LargeStudyTest(WebTestCase):
         self.assertEqual(digests, [block_digests[s % self.PATTERNS] for s in range(subjects)]
                          + [sha256(counts)], "the blocks' SHA-256")
         page.wait_tones(0)
+
+
+# The five subjects' study (FIVE) as researchers keep it in tables: its stimuli and subjects by
+# name, each subject's groups as the subject's own words.
+STIMULI = ["apple", "banana", "cherry", "date", "elderberry", "fig", "grape", "honeydew", "kiwi",
+           "lemon", "mango", "nectarine"]
+SUBJECTS = ["P01", "P02", "P03", "P04", "P05"]
+CODES = [[int(v) for v in line.replace(b",", b" ").split()] for line in FIVE.splitlines()]
+WORDS = ["red", "sweet", "sour", "big", "small", "round", "long", "soft", "hard", "dry", "juicy",
+         "green"]
+
+
+def word(subject, code):
+    return WORDS[(sorted(set(CODES[subject])).index(code) + subject) % len(WORDS)]
+
+
+def sort_data(codes):
+    return b"".join(b" ".join(b"%d" % c for c in row) + b"\r\n" for row in codes)
+
+
+# As R's write.csv writes a data frame: every text quoted, an empty first header cell.
+WORDS_CSV = ("\"\"," + ",".join(f'"{s}"' for s in SUBJECTS) + "\n" + "".join(
+    f'"{stimulus}",' + ",".join(f'"{word(s, CODES[s][i])}"' for s in range(len(SUBJECTS)))
+    + "\n" for i, stimulus in enumerate(STIMULI))).encode()
+# One row per subject and card, a pile id unique over the file; P01 left "apple" in no pile.
+LONG_CSV = ("participant,card,pile\n" + "".join(
+    f"{subject},{stimulus},{'' if (s, i) == (0, 0) else 100 + 20 * s + CODES[s][i]}\n"
+    for s, subject in enumerate(SUBJECTS) for i, stimulus in enumerate(STIMULI))).encode()
+# The same study with "apple" a group of its own for P01.
+APPLE_ALONE = [[99] + CODES[0][1:]] + CODES[1:]
+WORKBOOKS = ("tests", "data", "workbooks")
+LIST_OF_STIMULI = "".join(s + "\n" for s in STIMULI).encode()
+
+# The Import dialog's controls: the access key that reaches each (None: none) and the name
+# assistive technology gives it, its label's text without the access key's mark.
+IMPORT_CONTROLS = {
+    "dlgImport": (None, "Import"),
+    "lblImportFile": (None, "File:"),
+    "cboSheet": ("h", "Sheet:"),
+    "cboSeparator": ("p", "Separator:"),
+    "cboLayout": ("l", "Layout:"),
+    "chkNamesInFirstRow": ("r", "First row holds names"),
+    "chkNamesInFirstColumn": ("o", "First column holds names"),
+    "cboSubjectColumn": ("u", "Subject column:"),
+    "cboStimulusColumn": ("t", "Stimulus column:"),
+    "cboGroupColumn": ("g", "Group column:"),
+    "cboFirstStimulusColumn": ("f", "First stimulus column:"),
+    "cboLastStimulusColumn": ("t", "Last stimulus column:"),
+    "cboMissing": ("m", "Missing or contradictory data:"),
+    "importPreviewArea": ("v", "Preview:"),
+    "tblPreview": (None, "Preview:"),
+    "lblFound": (None, "Found:"),
+    "lblCounts": (None, "Counts"),
+    "lstStimuli": ("i", "Stimuli in the matrices' order:"),
+    "cmdSaveList": ("s", "Save List..."),
+    "lblSaveResult": (None, "Result of Save List"),
+    "lstProblems": ("b", "Problems:"),
+    "lblRefusal": (None, "Why OK is not allowed"),
+    "cmdImportOk": (None, "OK"),
+    "cmdImportCancel": (None, "Cancel"),
+}
+SUBJECT_ROWS, STIMULUS_ROWS, LONG_LAYOUT, GROUP_ROWS = range(4)
+STOP, OWN_GROUP, LEAVE_OUT = range(3)
+WIDE_NAMES = [("cboLayout", STIMULUS_ROWS), ("chkNamesInFirstRow", True),
+              ("chkNamesInFirstColumn", True)]
+# Name: the input's name and bytes, how the page gets at files; the stages of choices, each
+# made with the keyboard, and then whether OK is allowed and the look of preview cells ("B1"
+# a name); the name the list of stimuli is saved under ("": the save cancelled, None: not
+# saved); the codes the matrices must come from.
+IMPORTS = [
+    ("words, stimuli as rows (R's CSV)", "study words.csv", WORDS_CSV, PickedFiles,
+     [(WIDE_NAMES + [("cboMissing", STOP)], True,
+       {"B1": "name", "A2": "name", "B2": "code", "F12": "code"})],
+     "stimuli.txt", CODES),
+    ("one row per card, a card unsorted", "cards.csv", LONG_CSV, PickedFiles,
+     [([("cboLayout", LONG_LAYOUT), ("chkNamesInFirstRow", True), ("cboSubjectColumn", 0),
+        ("cboStimulusColumn", 1), ("cboGroupColumn", 2), ("cboMissing", STOP)], False,
+       {"A1": "name", "C2": "problem", "C3": "code"}),
+      ([("cboMissing", OWN_GROUP)], True, {})],
+     "", APPLE_ALONE),
+    ("workbook .xlsx", "study-stimulus-words.xlsx", read(*WORKBOOKS, "study-stimulus-words.xlsx"),
+     PickedFiles, [(WIDE_NAMES, True, {"B1": "name", "A2": "name", "B2": "code"})], None, CODES),
+    ("workbook .ods, the page from disk", "study-stimulus-words.ods",
+     read(*WORKBOOKS, "study-stimulus-words.ods"), DiskFiles,
+     [(WIDE_NAMES, True, {"A2": "name"})], "stimuli from disk.txt", CODES),
+]
+# The Import dialog's Tab order from the layout on, for a text table in a wide layout.
+TAB_ORDER = ["cboLayout", "chkNamesInFirstRow", "chkNamesInFirstColumn", "cboMissing",
+             "importPreviewArea", "lstStimuli", "cmdSaveList", "lstProblems", "cmdImportOk",
+             "cmdImportCancel"]
+
+
+class ImportTest(WebTestCase):
+    def choose(self, control, value):
+        """Makes a choice in the Import dialog with its access key (Alt and the letter) and the
+        arrow keys, or the check box's state (its access key toggles it; twice where it is
+        already so)."""
+        page, key = self.page, IMPORT_CONTROLS[control][0]
+        state = "const e = document.getElementById(arguments[0]); " \
+                "return e.type === 'checkbox' ? e.checked : e.selectedIndex"
+        if control.startswith("chk"):
+            for _ in range(1 if page.js(state, control) != value else 2):
+                page.chord(Keys.ALT, key)
+        else:
+            page.chord(Keys.ALT, key)
+            page.keys(Keys.HOME, *[Keys.DOWN] * value)
+        self.assertEqual(page.focused(), control, f"Alt+{key.upper()}")
+        self.assertEqual(page.js(state, control), value, f"{control} after the keys")
+
+    def preview_look(self, cells):
+        """The class of each preview cell named as a spreadsheet names it ("B1")."""
+        return {name: self.page.js("""const [column, row] = arguments;
+            const cell = document.getElementById('tblPreview').rows[row].cells[column];
+            const hidden = cell.querySelector('.visually-hidden');
+            return cell.className + (hidden ? hidden.textContent : '')""",
+                                   ord(name[0]) - ord("A") + 1, int(name[1:])) for name in cells}
+
+    def ok_allowed(self):
+        return not self.page.js("return document.getElementById('cmdImportOk').disabled")
+
+    def open_import(self, how, name, data):
+        page = self.open_page(from_disk=how is DiskFiles)
+        files = how(page)
+        self.addCleanup(files.close)
+        files.place(name, data)
+        page.set_counts(5, 12)
+        files.choose_input(name)
+        page.wait("the Import dialog", page.import_open)
+        return page, files
+
+    def test_imports_with_the_keyboard(self):
+        """Tables of the five subjects' study through the Import dialog with the keyboard alone:
+        the choices, OK refused while a card is unsorted and allowed once it is a group of its
+        own, the preview's look, the list of stimuli saved (or its save cancelled), Enter for
+        OK; then the run's output compared byte for byte with the expected matrices, and
+        nothing refused by the page's content security policy."""
+        if self.browser.kind != "chromium" or not self.browser.has_private_files:
+            self.skipTest(NEEDS_FILES)
+        for name, file_name, data, how, stages, save_list, codes in IMPORTS:
+            with self.subTest(name):
+                page, files = self.open_import(how, file_name, data)
+                for choices, allowed, look in stages:
+                    for control, value in choices:
+                        self.choose(control, value)
+                    self.assertEqual(self.ok_allowed(), allowed, page.text("lblRefusal"))
+                    self.assertEqual(page.text("lblRefusal") == "", allowed)
+                    self.assertEqual(self.preview_look(look), {
+                        cell: role + {"name": " (name)", "problem": " (problem)"}.get(role, "")
+                        for cell, role in look.items()})
+                    if not allowed:
+                        self.assertIn("C2", page.text("lstProblems"))
+                        page.keys(Keys.ENTER)
+                        time.sleep(0.3)
+                        self.assertTrue(page.import_open(), "Enter while OK is refused")
+                self.assertEqual(page.js("""return Array.from(document.querySelectorAll(
+                    '#lstStimuli li'), (li) => li.textContent)"""),
+                    [f"{n}  {s}" for n, s in enumerate(STIMULI, 1)])
+                if save_list is not None:
+                    files.choose_save(save_list or None, lambda: page.chord(Keys.ALT, "s"))
+                    if save_list:
+                        page.wait("what became of the list",
+                                  lambda: page.text("lblSaveResult") != "")
+                        self.assertIn(save_list, page.text("lblSaveResult"))
+                        self.assert_output(files, save_list, LIST_OF_STIMULI)
+                    else:  # cancelled: nothing is said
+                        time.sleep(0.3)
+                        self.assertEqual(page.text("lblSaveResult"), "")
+                    self.assertTrue(page.import_open(), "the save closed the Import dialog")
+                page.chord(Keys.ALT, "l")
+                page.keys(Keys.ENTER)
+                page.wait("the Import dialog to close", lambda: not page.import_open())
+                self.assert_label("lblSubsStim", "There are  5 subjects and  12 stimuli.")
+                self.assert_label("lblIfileInfo", f"Input File = {file_name}")
+                self.assertNotEqual(page.detail("lblIfileInfo"), file_name, "how it is read")
+                files.choose_output("matrices.txt")
+                self.assertEqual(page.submit(), STATUS_DONE)
+                self.assert_output(files, "matrices.txt",
+                                   expected_matrices(5, 12, sort_data(codes)))
+                page.wait_tones(0)
+                self.assertEqual(page.refused_by_policy(), [])
+                self.assert_nothing_sent()
+
+    # Name, the input's name and bytes, the control that has the focus when the dialog opens,
+    # and how it is left.
+    CANCELS = [
+        ("Escape", "study words.csv", WORDS_CSV, "cboSeparator", "Escape"),
+        ("Enter on Cancel, after Tab through every control", "study words.csv", WORDS_CSV,
+         "cboSeparator", "Tab"),
+        ("a workbook that cannot be read", "broken.xlsx", b"PK\x03\x04" + bytes(60),
+         "cmdImportCancel", "Escape"),
+    ]
+
+    def test_cancel_leaves_plain_sort_data(self):
+        """The dialog left with Escape or with Enter on Cancel (after a walk of the Tab order),
+        and over a file that is no table (only Cancel usable); every control named for
+        assistive technology. The file is then read as plain sort data, which it is not: the
+        run fails with five beeps."""
+        if self.browser.kind != "chromium" or not self.browser.has_private_files:
+            self.skipTest(NEEDS_FILES)
+        for name, file_name, data, focused, leave in self.CANCELS:
+            with self.subTest(name):
+                page, files = self.open_import(PickedFiles, file_name, data)
+                self.assertEqual(page.focused(), focused, "the focus when the dialog opens")
+                table = focused != "cmdImportCancel"
+                self.assert_accessible(table)
+                if not table:
+                    self.assertFalse(self.ok_allowed())
+                    self.assertNotEqual(page.text("lblRefusal"), "", "why the file is no table")
+                    self.assertEqual(page.js("""return [
+                        document.getElementById('cboLayout').disabled,
+                        document.getElementById('tblPreview').rows.length,
+                        document.getElementById('lstProblems').children.length]"""),
+                        [True, 0, 0])
+                if leave == "Tab":
+                    for control, value in WIDE_NAMES:
+                        self.choose(control, value)
+                    page.chord(Keys.ALT, "l")
+                    for control in TAB_ORDER[1:]:
+                        page.keys(Keys.TAB)
+                        self.assertEqual(page.focused(), control, "the Tab order")
+                    page.keys(Keys.ENTER)
+                else:
+                    page.keys(Keys.ESCAPE)
+                page.wait("the Import dialog to close", lambda: not page.import_open())
+                self.assert_label("lblIfileInfo", f"Input File = {file_name}", file_name)
+                self.assert_label("lblSubsStim", "There are  5 subjects and  12 stimuli.")
+                files.choose_output("matrices.txt")
+                self.assertEqual(page.submit(), STATUS_FAILED)
+                page.wait_tones(5)
+                self.assertEqual(page.refused_by_policy(), [])
+
+    def assert_accessible(self, table):
+        """Every shown control's accessible name and access key; the dialog, the preview and
+        its headers, and the lists, by role."""
+        page = self.page
+        for control, (key, spoken) in IMPORT_CONTROLS.items():
+            if not page.element(control).is_displayed():
+                continue
+            with self.subTest(control=control):
+                self.assertEqual(page.element(control).accessible_name, spoken)
+                enabled = page.js("""const e = document.getElementById(arguments[0]);
+                    return !e.disabled && e.getAttribute('aria-disabled') !== 'true'""", control)
+                self.assertEqual(page.element(control).get_attribute("accesskey"),
+                                 key if enabled and table else None)
+        roles = {control: page.element(control).aria_role
+                 for control in ("dlgImport", "tblPreview", "lstStimuli", "lstProblems")}
+        self.assertEqual(roles, {"dlgImport": "dialog", "tblPreview": "table",
+                                 "lstStimuli": "list", "lstProblems": "list"})
+        if table:
+            self.assertEqual(page.js("""const t = document.getElementById('tblPreview');
+                return [t.rows[0].cells[1].scope, t.rows[0].cells[1].textContent,
+                        t.rows[1].cells[0].scope, t.rows[1].cells[0].textContent]"""),
+                ["col", "A", "row", "1"])

@@ -66,7 +66,8 @@ frmVorlan4::frmVorlan4(TextPrompt& prompt, Beeper& beeper, FileDialogBackend& fi
     workflow_ = std::make_unique<Workflow>(
         WindowLabels{labels_[layout::lblSubsStim], labels_[layout::lblIfileInfo],
                      labels_[layout::lblOfileInfo], labels_[layout::lblStatus]},
-        WorkflowPlatform{prompt, beeper, fileDialog, webDecimalSeparator(), &launcher_},
+        WorkflowPlatform{prompt, beeper, fileDialog, webDecimalSeparator(), &launcher_,
+                         &importDialog_, &fileDialog},
         static_cast<RunView&>(*this), static_cast<WindowWaker&>(*this));
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "run_launcher.h"
+#include "web_import_dialog.h"
 #include "web_platform.h"
 #include "window_layout.h"
 #include "workflow.h"
@@ -13,7 +14,9 @@ namespace dissim::ui::web {
 // The program's one window in a web page: the element frmVorlan4 with four numbered buttons
 // that drive the workflow, "E&xit", and four labels on which each step reports, placed as
 // window_layout.h says (page.html styles them, page.js makes them). It hands each button's
-// press to the workflow (workflow.h), which owns the run state and the shared file dialog.
+// press to the workflow (workflow.h), which owns the run state and the shared file dialog,
+// and gives it the page's Import dialog, whose list of stimuli is saved through the page's
+// file choices as the output is.
 //
 // A page has no threads: the run goes on the page's own thread, inside the press of
 // "4. Submit", and yields to the page now and then while it reports, so that the page paints
@@ -42,6 +45,7 @@ private:
     void wake() override;
 
     std::array<WebLabel, layout::kLabels.size()> labels_;
+    WebImportDialog importDialog_;
     InlineRunLauncher launcher_;
     // When the run last let the page paint (milliseconds of the page's clock), 0 before the
     // run's first report.

@@ -247,6 +247,10 @@ var dissimImport = {
   // rows 1, 2, 3...; a name or a problem says so to a screen reader as well as in colour.
   drawPreview: function (preview) {
     var table = this.element('tblPreview');
+    if (preview.rows === 0 || preview.columns === 0) {
+      table.replaceChildren();
+      return;
+    }
     var head = document.createElement('tr');
     head.appendChild(document.createElement('td'));
     for (var c = 0; c < preview.columns; ++c) {
