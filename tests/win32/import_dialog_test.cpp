@@ -24,6 +24,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -86,6 +87,11 @@ bool usable(HWND window) {
 class DialogSteps {
 public:
     explicit DialogSteps(std::function<void(HWND)> steps) : steps_(std::move(steps)) {
+        // A window of an earlier test, destroyed, asked the thread to quit; a dialog would
+        // take that as its end.
+        MSG quit;
+        while (::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+        }
         current_ = this;
         timer_ = ::SetTimer(nullptr, 0, 20, &DialogSteps::tick);
     }
@@ -305,6 +311,10 @@ struct Choices {
     std::string bytes;
     std::vector<std::string> moves;
 };
+
+void PrintTo(const Choices& choices, std::ostream* out) {
+    *out << choices.name;
+}
 
 class Win32ImportChoices : public testing::TestWithParam<Choices> {};
 

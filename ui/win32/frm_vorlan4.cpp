@@ -110,10 +110,16 @@ frmVorlan4::frmVorlan4(TextPrompt& prompt, Beeper& beeper, FileDialogBackend& fi
         throw std::runtime_error("the window cannot be made");
     }
     createControls();
+    importDialog_.setOwner(window_);
     workflow_ = std::make_unique<Workflow>(
         WindowLabels{*labels_[layout::lblSubsStim], *labels_[layout::lblIfileInfo],
                      *labels_[layout::lblOfileInfo], *labels_[layout::lblStatus]},
-        WorkflowPlatform{prompt, beeper, fileDialog, decimalSeparator()},
+        WorkflowPlatform{.prompt = prompt,
+                         .beeper = beeper,
+                         .fileDialog = fileDialog,
+                         .decimalSeparator = decimalSeparator(),
+                         .importDialog = &importDialog_,
+                         .listDialog = &fileDialog},
         static_cast<RunView&>(*this), static_cast<WindowWaker&>(*this));
     applyDpi(dpiOf(window_));
 }

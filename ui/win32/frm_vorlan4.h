@@ -1,5 +1,6 @@
 #pragma once
 
+#include "import_dialog.h"
 #include "window_label.h"
 #include "window_layout.h"
 #include "workflow.h"
@@ -15,7 +16,8 @@ namespace dissim::ui::win32 {
 // that drive the workflow, "E&xit", and four labels on which each step reports, laid out as
 // window_layout.h says and scaled from 96 dots per inch to the monitor's. It hands each
 // button's click and its close to the workflow (workflow.h), which owns the run state and the
-// shared file dialog. The platform pieces come in through the constructor.
+// shared file dialog. The platform pieces come in through the constructor; the Import dialog
+// is the window's own, and saves its list of stimuli through the same file dialog.
 //
 // The keyboard works as on a form: Tab and Shift+Tab move through the buttons in their order,
 // Space or Enter presses the focused one, Alt+X presses "E&xit"; no button is the default or
@@ -73,6 +75,8 @@ private:
     HFONT font_ = nullptr;
     HWND lastFocus_ = nullptr;
     bool busy_ = false;
+    // Opened by step 2 over a table; modal to the window. Before the workflow, which uses it.
+    Win32ImportDialog importDialog_;
     std::unique_ptr<Workflow> workflow_;
 };
 
