@@ -62,7 +62,11 @@ class PickedFiles:
         self._choose("open", path, press or (lambda: self.page.click("cmdDataIn")))
 
     def choose_output(self, path):
-        self._choose("save", path, lambda: self.page.click("cmdDataOut"))
+        self.choose_save(path, lambda: self.page.click("cmdDataOut"))
+
+    def choose_save(self, path, press):
+        """PRESS opens a save picker, which picks PATH (None: cancels)."""
+        self._choose("save", path, press)
 
     def _choose(self, kind, path, press):
         page = self.page
@@ -116,9 +120,13 @@ class DiskFiles:
         self.page.wait_idle()
 
     def choose_output(self, path):
-        """The download's name typed into the page's own Save As dialog (None: Escape)."""
+        self.choose_save(path, lambda: self.page.click("cmdDataOut"))
+
+    def choose_save(self, path, press):
+        """PRESS opens the page's own Save As dialog, where the download's name is typed (None:
+        Escape)."""
         page = self.page
-        page.click("cmdDataOut")
+        press()
         save_as_open = lambda: page.js("return document.getElementById('saveAs').open")  # noqa
         page.wait("the Save As dialog", save_as_open)
         page.wait("the name field to have the focus", lambda: page.focused() == "saveAsName")
