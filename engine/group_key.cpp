@@ -45,6 +45,12 @@ GroupKey groupKeyOfText(std::string_view trimmed) {
     if (number.size() > 1 && number[0] == '+' && number[1] != '-' && number[1] != '+') {
         number.remove_prefix(1);
     }
+    // Most words are told from numbers by their first letters, without the full reading (which
+    // is slow where the standard library has no std::from_chars for double).
+    const std::string_view magnitude = number.substr(!number.empty() && number[0] == '-' ? 1 : 0);
+    if (magnitude.empty() || !(isDigit(magnitude[0]) || magnitude[0] == '.')) {
+        return key;
+    }
     if (const auto value = readDecimal(number)) {
         key.isNumber = true;
         key.number = *value == 0.0 ? 0.0 : *value;

@@ -9,6 +9,27 @@ namespace {
 
 constexpr std::size_t kMaxCodes = 32767; // the codes and the count matrix are 16-bit
 
+// One subject's groups numbered 1, 2, 3... in order of first appearance; an unsorted stimulus
+// (group 0, left only where each is a group of its own) gets a number of its own. code and
+// stamp are indexed by group: a group's number, valid where its stamp is this subject's.
+[[gnu::noinline]] void numberSubject(const std::int32_t* groups, std::size_t n, std::int16_t* codes,
+                                     std::int16_t* code, std::uint32_t* stamp,
+                                     std::uint32_t subjectStamp) {
+    std::int16_t next = 0;
+    for (std::size_t j = 0; j < n; ++j) {
+        const auto group = static_cast<std::size_t>(groups[j]);
+        if (group == 0) {
+            codes[j] = ++next;
+            continue;
+        }
+        if (stamp[group] != subjectStamp) {
+            stamp[group] = subjectStamp;
+            code[group] = ++next;
+        }
+        codes[j] = code[group];
+    }
+}
+
 std::string counted(std::size_t count, const char* one, const char* many) {
     return std::to_string(count) + " " + (count == 1 ? one : many);
 }
@@ -171,26 +192,13 @@ void ImportCollector::numberGroups(const std::vector<char>& kept) {
         groups_.empty() ? 0 : *std::max_element(groups_.begin(), groups_.end());
     std::vector<std::int16_t> code(static_cast<std::size_t>(most) + 1, 0);
     std::vector<std::uint32_t> stamp(code.size(), 0);
-    std::uint32_t subjectStamp = 0;
-    study_.codes.reserve(study_.subjects.size() * n);
+    study_.codes.resize(study_.subjects.size() * n);
+    std::int16_t* codes = study_.codes.data();
     for (std::size_t s = 0; s < names_.size(); ++s) {
-        if (!kept[s]) {
-            continue;
-        }
-        ++subjectStamp;
-        std::int16_t next = 0;
-        const std::int32_t* groups = groups_.data() + s * n;
-        for (std::size_t j = 0; j < n; ++j) {
-            const auto group = static_cast<std::size_t>(groups[j]);
-            if (group == 0) {
-                study_.codes.push_back(++next); // a group of its own (OwnGroup)
-            } else {
-                if (stamp[group] != subjectStamp) {
-                    stamp[group] = subjectStamp;
-                    code[group] = ++next;
-                }
-                study_.codes.push_back(code[group]);
-            }
+        if (kept[s]) {
+            numberSubject(groups_.data() + s * n, n, codes, code.data(), stamp.data(),
+                          static_cast<std::uint32_t>(s) + 1);
+            codes += n;
         }
     }
 }
