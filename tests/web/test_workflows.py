@@ -434,6 +434,11 @@ IMPORTS = [
      "", APPLE_ALONE),
     ("workbook .xlsx", "study-stimulus-words.xlsx", read(*WORKBOOKS, "study-stimulus-words.xlsx"),
      PickedFiles, [(WIDE_NAMES, True, {"B1": "name", "A2": "name", "B2": "code"})], None, CODES),
+    ("workbook .xlsx, one row per group", "study-group-rows.xlsx",
+     read(*WORKBOOKS, "study-group-rows.xlsx"), PickedFiles,
+     [([("cboLayout", GROUP_ROWS), ("chkNamesInFirstRow", True), ("cboSubjectColumn", 0),
+        ("cboFirstStimulusColumn", 3), ("cboLastStimulusColumn", 14)], True,
+       {"D1": "name", "D2": "code"})], None, CODES),
     ("workbook .ods, the page from disk", "study-stimulus-words.ods",
      read(*WORKBOOKS, "study-stimulus-words.ods"), DiskFiles,
      [(WIDE_NAMES, True, {"A2": "name"})], "stimuli from disk.txt", CODES),
@@ -455,6 +460,10 @@ class ImportTest(WebTestCase):
         if control.startswith("chk"):
             for _ in range(1 if page.js(state, control) != value else 2):
                 page.chord(Keys.ALT, key)
+        elif control == "cboLastStimulusColumn":  # from the end: no range ends before it starts
+            page.chord(Keys.ALT, key)
+            count = page.js("return document.getElementById(arguments[0]).length", control)
+            page.keys(Keys.END, *[Keys.UP] * (count - 1 - value))
         else:
             page.chord(Keys.ALT, key)
             page.keys(Keys.HOME, *[Keys.DOWN] * value)
@@ -540,6 +549,8 @@ class ImportTest(WebTestCase):
         ("Escape", "study words.csv", WORDS_CSV, "cboSeparator", "Escape"),
         ("Enter on Cancel, after Tab through every control", "study words.csv", WORDS_CSV,
          "cboSeparator", "Tab"),
+        ("a workbook of three sheets, the second chosen", "cells.xlsx",
+         read(*WORKBOOKS, "cells.xlsx"), "cboSheet", "Escape"),
         ("a workbook that cannot be read", "broken.xlsx", b"PK\x03\x04" + bytes(60),
          "cmdImportCancel", "Escape"),
     ]
@@ -557,6 +568,8 @@ class ImportTest(WebTestCase):
                 self.assertEqual(page.focused(), focused, "the focus when the dialog opens")
                 table = focused != "cmdImportCancel"
                 self.assert_accessible(table)
+                if focused == "cboSheet":
+                    self.choose("cboSheet", 1)
                 if not table:
                     self.assertFalse(self.ok_allowed())
                     self.assertNotEqual(page.text("lblRefusal"), "", "why the file is no table")
