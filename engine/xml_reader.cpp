@@ -11,16 +11,38 @@
 namespace dissim {
 namespace {
 
-// Between a name's namespace and its local name in the names expat hands over.
-constexpr char kSeparator = '|';
-
-XmlName splitName(const char* name) {
-    const std::string_view whole(name);
-    const std::size_t at = whole.rfind(kSeparator);
-    if (at == std::string_view::npos) {
-        return {{}, whole};
+// A name as written, split into its prefix ("" for none) and local name.
+void splitName(const char* name, std::string_view& prefix, std::string_view& local) {
+    const char* colon = nullptr;
+    const char* end = name;
+    for (; *end != '\0'; ++end) {
+        if (*end == ':' && colon == nullptr) {
+            colon = end;
+        }
     }
-    return {whole.substr(0, at), whole.substr(at + 1)};
+    if (colon == nullptr) {
+        prefix = {};
+        local = std::string_view(name, static_cast<std::size_t>(end - name));
+    } else {
+        prefix = std::string_view(name, static_cast<std::size_t>(colon - name));
+        local = std::string_view(colon + 1, static_cast<std::size_t>(end - colon - 1));
+    }
+}
+
+// A namespace declaration: "xmlns" (the default namespace) or "xmlns:p"; its prefix.
+bool isDeclaration(const char* name, std::string_view& prefix) {
+    if (std::strncmp(name, "xmlns", 5) != 0) {
+        return false;
+    }
+    if (name[5] == '\0') {
+        prefix = {};
+        return true;
+    }
+    if (name[5] == ':') {
+        prefix = std::string_view(name + 6);
+        return true;
+    }
+    return false;
 }
 
 bool endsWith(std::string_view text, std::string_view end) {
@@ -34,8 +56,15 @@ constexpr std::size_t kMaxParse = std::size_t{1} << 24;
 
 const char* XmlAttributes::find(std::string_view local, std::string_view spaceEnd) const {
     for (const char** pair = pairs_; *pair != nullptr; pair += 2) {
-        const XmlName name = splitName(pair[0]);
-        if (name.local == local && endsWith(name.space, spaceEnd)) {
+        std::string_view prefix;
+        std::string_view name;
+        splitName(pair[0], prefix, name);
+        if (name != local) {
+            continue;
+        }
+        // An attribute without a prefix is in no namespace, whatever the default.
+        if (spaceEnd.empty() ||
+            (!prefix.empty() && endsWith(reader_.namespaceOf(prefix), spaceEnd))) {
             return pair[1];
         }
     }
@@ -74,7 +103,13 @@ struct XmlReader::Callbacks {
             return;
         }
         try {
-            self.handler_.startElement(splitName(name), XmlAttributes(attributes));
+            for (const XML_Char** pair = attributes; *pair != nullptr; pair += 2) {
+                std::string_view prefix;
+                if (isDeclaration(pair[0], prefix)) {
+                    self.bindings_.push_back({std::string(prefix), pair[1], self.depth_});
+                }
+            }
+            self.handler_.startElement(self.resolve(name), XmlAttributes(attributes, self));
             if (self.handler_.done()) {
                 self.stopped_ = true;
                 stop(self);
@@ -90,9 +125,12 @@ struct XmlReader::Callbacks {
         if (halted(self)) {
             return;
         }
-        --self.depth_;
         try {
-            self.handler_.endElement(splitName(name));
+            self.handler_.endElement(self.resolve(name));
+            while (!self.bindings_.empty() && self.bindings_.back().depth == self.depth_) {
+                self.bindings_.pop_back();
+            }
+            --self.depth_;
             if (self.handler_.done()) {
                 self.stopped_ = true;
                 stop(self);
@@ -137,7 +175,7 @@ struct XmlReader::Callbacks {
 
 XmlReader::XmlReader(std::string what, XmlHandler& handler)
     : what_(std::move(what)), handler_(handler) {
-    XML_Parser parser = XML_ParserCreateNS("UTF-8", kSeparator);
+    XML_Parser parser = XML_ParserCreate("UTF-8");
     if (parser == nullptr) {
         throw RunError("there is not enough memory to read " + what_);
     }
@@ -153,6 +191,26 @@ XmlReader::XmlReader(std::string what, XmlHandler& handler)
 
 XmlReader::~XmlReader() {
     XML_ParserFree(static_cast<XML_Parser>(parser_));
+}
+
+std::string_view XmlReader::namespaceOf(std::string_view prefix) const {
+    if (prefix == "xml") {
+        return "http://www.w3.org/XML/1998/namespace";
+    }
+    for (auto binding = bindings_.rbegin(); binding != bindings_.rend(); ++binding) {
+        if (binding->prefix == prefix) {
+            return binding->space;
+        }
+    }
+    return {};
+}
+
+XmlName XmlReader::resolve(const char* name) const {
+    XmlName resolved;
+    std::string_view prefix;
+    splitName(name, prefix, resolved.local);
+    resolved.space = bindings_.empty() ? std::string_view() : namespaceOf(prefix);
+    return resolved;
 }
 
 void XmlReader::fail(const std::string& why) {

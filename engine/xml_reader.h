@@ -4,6 +4,7 @@
 #include <exception>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace dissim {
 
@@ -14,10 +15,12 @@ struct XmlName {
     std::string_view local;
 };
 
+class XmlReader;
+
 // An element's attributes, as expat hands them over.
 class XmlAttributes {
 public:
-    explicit XmlAttributes(const char** pairs) : pairs_(pairs) {}
+    XmlAttributes(const char** pairs, const XmlReader& reader) : pairs_(pairs), reader_(reader) {}
     // The value of the attribute with this local name in a namespace whose name ends with
     // spaceEnd ("" for any namespace or none); empty if there is none.
     std::string_view get(std::string_view local, std::string_view spaceEnd = {}) const;
@@ -27,6 +30,7 @@ public:
 private:
     const char* find(std::string_view local, std::string_view spaceEnd) const;
     const char** pairs_;
+    const XmlReader& reader_;
 };
 
 // What an XML reader hands its elements and text to. A handler may throw RunError (or
@@ -64,12 +68,27 @@ public:
     // Whether the handler said it was done (what comes after is then not read).
     bool stopped() const { return stopped_; }
 
+    // The namespace a prefix stands for where the reader is ("" for the default namespace);
+    // empty for none.
+    std::string_view namespaceOf(std::string_view prefix) const;
+
     // Called from expat's callbacks.
     struct Callbacks;
 
 private:
     void parse(const char* data, std::size_t size, bool last);
     [[noreturn]] void fail(const std::string& why);
+    XmlName resolve(const char* name) const;
+
+    // The namespace declarations in force (xmlns, xmlns:p), each with the depth of the element
+    // that made it: expat reads the names as written, and the reader resolves them, which
+    // costs less than expat's own namespace processing.
+    struct Binding {
+        std::string prefix;
+        std::string space;
+        std::size_t depth;
+    };
+    std::vector<Binding> bindings_;
 
     std::string what_;
     XmlHandler& handler_;
