@@ -402,25 +402,26 @@ Table readTextTable(std::string_view text, char separator) {
     // their text, unless a long stretch without them shows that a cell is longer than a table
     // may hold: then the reading fails before long, and takes no room for the whole text first.
     {
-        // A cell's text is at least half its stretch (a quoted cell of doubled quotes); a stretch
-        // holds all but one of the words it touches.
+        // More whole words in a row without a separator or line end than this make a stretch
+        // longer than 2 * kMaxCellBytes + 2, and a cell's text is at least half its stretch
+        // less its two quotes (a quoted cell of doubled quotes).
         constexpr std::size_t kLongStretchWords = (2 * kMaxCellBytes + 2) / 8 + 1;
         std::size_t delimiters = 0;
         std::size_t stretchWords = 0;
-        bool longStretch = false;
         std::size_t i = 0;
-        for (; n - i >= 8; i += 8) {
+        for (; n - i >= 8 && stretchWords <= kLongStretchWords; i += 8) {
             const std::uint64_t marks = ends.inWord(s + i);
             // One bit a byte at most: their sum, by a multiplication (no popcount instruction
             // in the baseline x86-64 the build targets).
             delimiters += static_cast<std::size_t>(((marks >> 7) * 0x0101010101010101) >> 56);
             stretchWords = marks != 0 ? 0 : stretchWords + 1;
-            longStretch = longStretch || stretchWords > kLongStretchWords;
         }
-        for (; i < n; ++i) {
-            delimiters += isEnd(s[i]) ? 1 : 0;
+        if (stretchWords <= kLongStretchWords) {
+            for (; i < n; ++i) {
+                delimiters += isEnd(s[i]) ? 1 : 0;
+            }
+            table.reserve(delimiters + 1, n - delimiters);
         }
-        table.reserve(delimiters + 1, longStretch ? 0 : n - delimiters);
     }
 
     std::string joined; // a quoted cell's text where it is not one piece of the text
