@@ -11,7 +11,7 @@ using namespace import_controls;
 
 constexpr int kMargin = 12;
 constexpr int kGap = 8;
-constexpr int kLeftWidth = 340; // the column of choices
+constexpr int kLeftWidth = 360; // the column of choices
 constexpr int kCaptionWidth = 132;
 constexpr int kRowPitch = 30;
 constexpr int kTextHeight = 20; // a one-line label
