@@ -362,8 +362,8 @@ bool guessLong(const Table& table, bool headerRow, ImportSettings& settings) {
     if (best == 0.0) {
         return false;
     }
-    // The group: a column its header calls so (an id before a name), or else one whose values
-    // repeat within the rows, but not in blocks.
+    // The group: a column its header calls so (an id before a name, a full column before one
+    // with gaps), or else the first whose values repeat (a time or a note seldom does).
     int group = -1;
     int groupScore = 0;
     for (std::size_t c = 0; c < columns; ++c) {
@@ -376,7 +376,7 @@ bool guessLong(const Table& table, bool headerRow, ImportSettings& settings) {
         if (namesGroups(name)) {
             score = 4 + (hasWord(name, {"id", "number", "no", "nr"}) ? 2 : 0) +
                     (f.filled == body.rows() ? 1 : 0);
-        } else if (f.distinct < f.filled && f.runs > f.distinct) {
+        } else if (f.distinct < f.filled) {
             score = 1;
         }
         if (score > groupScore) {

@@ -74,6 +74,11 @@ INSTANTIATE_TEST_SUITE_P(
                   "time|item|pile|judge\n1|b|1|A\n2|a|1|A\n3|c|2|A\n4|a|1|B\n5|c|1|B\n6|b|2|B\n"
                   "7|c|1|C\n8|b|1|C\n9|a|1|C\n",
                   0, 0, TableLayout::Long, true, false, 3, 1, 2},
+        // No telling header: the subject's rows come in one block, the codes repeat.
+        GuessCase{"longPlainHeader",
+                  "who|what|code\nA|x|11\nA|y|11\nA|z|12\nB|x|21\nB|z|21\nB|y|22\nC|y|31\n"
+                  "C|x|32\nC|z|32\n",
+                  0, 0, TableLayout::Long, true, false, 0, 1, 2},
         GuessCase{"groupRows",
                   "subject|pile|apple|pear|plum|size|condition\nJ1|1|1|1|0|2|a\nJ1|2|0|0|1|1|a\n"
                   "J2|1|1||1|2|b\nJ2|2|0|1|0|1|b\n",
