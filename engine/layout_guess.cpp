@@ -275,7 +275,8 @@ bool guessGroupRows(const Table& table, bool headerRow, ImportSettings& settings
     int subject = -1;
     double blockiest = 0.0;
     bool named = false;
-    for (std::size_t c = 0; c < std::min(table.columns(), kSampleColumns); ++c) {
+    // Every column: a group table has one per stimulus, however many there are.
+    for (std::size_t c = 0; c < table.columns(); ++c) {
         const ColumnFacts counts = body.column(c, false);
         if (counts.filled > 0 && counts.zeroOne) {
             zeroOne.push_back(static_cast<int>(c));
