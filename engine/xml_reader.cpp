@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 
 namespace dissim {
 namespace {
@@ -107,6 +108,7 @@ struct XmlReader::Callbacks {
                 std::string_view prefix;
                 if (isDeclaration(pair[0], prefix)) {
                     self.bindings_.push_back({std::string(prefix), pair[1], self.depth_});
+                    self.forgetLookups();
                 }
             }
             self.handler_.startElement(self.resolve(name), XmlAttributes(attributes, self));
@@ -129,6 +131,7 @@ struct XmlReader::Callbacks {
             self.handler_.endElement(self.resolve(name));
             while (!self.bindings_.empty() && self.bindings_.back().depth == self.depth_) {
                 self.bindings_.pop_back();
+                self.forgetLookups();
             }
             --self.depth_;
             if (self.handler_.done()) {
@@ -197,12 +200,29 @@ std::string_view XmlReader::namespaceOf(std::string_view prefix) const {
     if (prefix == "xml") {
         return "http://www.w3.org/XML/1998/namespace";
     }
-    for (auto binding = bindings_.rbegin(); binding != bindings_.rend(); ++binding) {
-        if (binding->prefix == prefix) {
-            return binding->space;
+    for (const Lookup& lookup : lookups_) {
+        if (lookup.used && lookup.prefix == prefix) {
+            return lookup.space;
         }
     }
-    return {};
+    std::string_view space;
+    for (auto binding = bindings_.rbegin(); binding != bindings_.rend(); ++binding) {
+        if (binding->prefix == prefix) {
+            space = binding->space;
+            break;
+        }
+    }
+    Lookup& lookup = lookups_[nextLookup_++ % std::size(lookups_)];
+    lookup.prefix.assign(prefix);
+    lookup.space = space;
+    lookup.used = true;
+    return space;
+}
+
+void XmlReader::forgetLookups() {
+    for (Lookup& lookup : lookups_) {
+        lookup.used = false;
+    }
 }
 
 XmlName XmlReader::resolve(const char* name) const {

@@ -79,6 +79,7 @@ private:
     void parse(const char* data, std::size_t size, bool last);
     [[noreturn]] void fail(const std::string& why);
     XmlName resolve(const char* name) const;
+    void forgetLookups();
 
     // The namespace declarations in force (xmlns, xmlns:p), each with the depth of the element
     // that made it: expat reads the names as written, and the reader resolves them, which
@@ -89,6 +90,15 @@ private:
         std::size_t depth;
     };
     std::vector<Binding> bindings_;
+    // The last prefixes looked up, and what they stood for (a file declares tens of namespaces
+    // on its root and uses a few on every element); emptied when the declarations change.
+    struct Lookup {
+        std::string prefix;
+        std::string_view space;
+        bool used = false;
+    };
+    mutable Lookup lookups_[4];
+    mutable std::size_t nextLookup_ = 0;
 
     std::string what_;
     XmlHandler& handler_;
