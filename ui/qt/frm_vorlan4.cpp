@@ -1,6 +1,7 @@
 #include "frm_vorlan4.h"
 
 #include "input_blocker.h"
+#include "qt_import_dialog.h"
 #include "qt_platform.h"
 #include "window_label.h"
 #include "wrapping_push_button.h"
@@ -75,11 +76,16 @@ frmVorlan4::frmVorlan4(TextPrompt& prompt, Beeper& beeper, FileDialogBackend& fi
     detailKey->setContext(Qt::WindowShortcut);
     connect(detailKey, &QShortcut::activated, this, &frmVorlan4::showFailureDetail);
 
+    // A table chosen at step 2 opens the Import dialog over the window; its list of stimuli is
+    // saved through a file dialog like the window's own.
+    importDialog_ = std::make_unique<QtImportDialog>(*this);
+    WorkflowPlatform platform{prompt, beeper, fileDialog, qtDecimalSeparator()};
+    platform.importDialog = importDialog_.get();
+    platform.listDialog = &fileDialog;
     workflow_ = std::make_unique<Workflow>(
         WindowLabels{*workflowLabels_[layout::lblSubsStim], *workflowLabels_[layout::lblIfileInfo],
                      *workflowLabels_[layout::lblOfileInfo], *workflowLabels_[layout::lblStatus]},
-        WorkflowPlatform{prompt, beeper, fileDialog, qtDecimalSeparator()},
-        static_cast<RunView&>(*this), static_cast<WindowWaker&>(*this));
+        platform, static_cast<RunView&>(*this), static_cast<WindowWaker&>(*this));
     for (const layout::Button& button : layout::kButtons) {
         connect(buttons_[button.id], &QPushButton::clicked, this,
                 [this, id = button.id] { workflow_->click(id); });

@@ -11,6 +11,7 @@
 namespace dissim::ui {
 
 class InputBlocker;
+class QtImportDialog;
 class WindowLabel;
 class WorkflowLabel;
 class WrappingPushButton;
@@ -60,6 +61,8 @@ private:
     std::array<std::unique_ptr<WorkflowLabel>, layout::kLabels.size()> workflowLabels_;
     InputBlocker* inputBlocker_ = nullptr;
     bool busy_ = false;
+    // Before the workflow, which shows it: it goes after the workflow.
+    std::unique_ptr<QtImportDialog> importDialog_;
     std::unique_ptr<Workflow> workflow_;
 };
 

@@ -7,7 +7,6 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QLabel>
 #include <QListWidget>
@@ -136,10 +135,24 @@ ImportWindow::ImportWindow(ImportModel& model, QWidget* parent) : QDialog(parent
     buildChoices();
     buildResults();
     buildButtons();
-    chainTabOrder({sheet_, separator_, layout_, namesInFirstRow_, namesInFirstColumn_,
-                   subjectColumn_, stimulusColumn_, firstStimulusColumn_, groupColumn_,
-                   lastStimulusColumn_, missing_, preview_, stimuli_, saveList_, problems_, ok_,
-                   cancel_});
+    tabOrder_ = {sheet_,
+                 separator_,
+                 layout_,
+                 namesInFirstRow_,
+                 namesInFirstColumn_,
+                 subjectColumn_,
+                 stimulusColumn_,
+                 firstStimulusColumn_,
+                 groupColumn_,
+                 lastStimulusColumn_,
+                 missing_,
+                 preview_,
+                 stimuli_,
+                 saveList_,
+                 problems_,
+                 ok_,
+                 cancel_};
+    chainTabOrder();
 
     refresh();
     // The first control that takes a choice has the focus.
@@ -314,25 +327,27 @@ void ImportWindow::buildButtons() {
     refusal_ = resultLabel(this, names::kRefusal, text(kRefusalName));
     whole->addWidget(refusal_);
 
-    auto* buttons = new QDialogButtonBox(this);
-    ok_ = named(buttons->addButton(text(texts::kOk), QDialogButtonBox::AcceptRole), names::kOk,
-                text(texts::kOk));
-    cancel_ = named(buttons->addButton(text(texts::kCancel), QDialogButtonBox::RejectRole),
-                    names::kCancel, text(texts::kCancel));
+    // OK then Cancel at the right, in the order Tab takes them.
+    auto* buttons = new QHBoxLayout;
+    ok_ = named(new QPushButton(text(texts::kOk), this), names::kOk, text(texts::kOk));
+    cancel_ =
+        named(new QPushButton(text(texts::kCancel), this), names::kCancel, text(texts::kCancel));
     ok_->setDefault(true);
-    whole->addWidget(buttons);
-    connect(buttons, &QDialogButtonBox::accepted, this, [this] {
-        // Enter reaches the default button even while it is disabled in some styles.
+    buttons->addStretch(1);
+    buttons->addWidget(ok_);
+    buttons->addWidget(cancel_);
+    whole->addLayout(buttons);
+    connect(ok_, &QPushButton::clicked, this, [this] {
         if (model_.okAllowed()) {
             accept();
         }
     });
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
 }
 
-void ImportWindow::chainTabOrder(const std::vector<QWidget*>& order) {
-    for (std::size_t i = 0; i + 1 < order.size(); ++i) {
-        QWidget::setTabOrder(order[i], order[i + 1]);
+void ImportWindow::chainTabOrder() {
+    for (std::size_t i = 0; i + 1 < tabOrder_.size(); ++i) {
+        QWidget::setTabOrder(tabOrder_[i], tabOrder_[i + 1]);
     }
 }
 

@@ -29,7 +29,7 @@ private:
     void buildChoices();
     void buildResults();
     void buildButtons();
-    void chainTabOrder(const std::vector<QWidget*>& order);
+    void chainTabOrder();
     // Makes one change to the model and draws the dialog again; ignored while it is drawn.
     template <typename Change> void change(Change&& makeChange);
     void saveList();
@@ -39,6 +39,7 @@ private:
 
     ImportModel& model_;
     bool refreshing_ = false;
+    std::vector<QWidget*> tabOrder_;
 
     QLabel* file_ = nullptr;
     QLabel* sheetLabel_ = nullptr;
