@@ -144,3 +144,75 @@ class DiskFiles:
 
     def close(self):
         shutil.rmtree(self.folder, ignore_errors=True)
+
+
+class InjectedFiles(DiskFiles):
+    """WebKit under WebDriver, whose file chooser cancels at once and whose downloads a test
+    cannot collect: the file input given a File made in the page, as a chooser gives it (through
+    DataTransfer), and each download kept in the page (the link's blob) instead of handed to the
+    browser. The pickers are removed, as DiskFiles does; the page's Save As is typed into."""
+
+    def __init__(self, page):
+        self.page = page
+        page.js("""for (const name of ['showOpenFilePicker', 'showSaveFilePicker']) {
+              delete window[name];
+              delete Window.prototype[name];
+            }
+            window.__placed = {};
+            window.__chosen = [];
+            window.__blobs = {};
+            window.__downloads = {};
+            const click = HTMLInputElement.prototype.click;
+            HTMLInputElement.prototype.click = function () {
+              if (this.type !== 'file') return click.apply(this, arguments);
+              const input = this, file = window.__placed[window.__chosen.shift()];
+              setTimeout(() => {
+                if (file === undefined) return input.dispatchEvent(new Event('cancel'));
+                const transfer = new DataTransfer();
+                transfer.items.add(file);
+                input.files = transfer.files;
+                input.dispatchEvent(new Event('change'));
+              }, 0);
+            };
+            const objectUrl = URL.createObjectURL;
+            URL.createObjectURL = function (blob) {
+              const url = objectUrl.call(URL, blob);
+              window.__blobs[url] = blob;
+              return url;
+            };
+            const follow = HTMLAnchorElement.prototype.click;
+            HTMLAnchorElement.prototype.click = function () {
+              if (!this.download) return follow.apply(this, arguments);
+              window.__downloads[this.download] = window.__blobs[this.href];
+            };""")
+
+    def place(self, path, data):
+        self.page.js("""window.__placed[arguments[0]] = new File(
+            [Uint8Array.from(atob(arguments[1]), (c) => c.charCodeAt(0))],
+            arguments[0].split('/').pop());""", path, base64.b64encode(data).decode())
+
+    def state(self):
+        """The files placed by their paths, the downloads by their names (no times)."""
+        files = self.page.js_async("""const files = {};
+            const all = Object.assign({}, window.__placed, window.__downloads);
+            for (const [name, blob] of Object.entries(all)) {
+              const bytes = new Uint8Array(await blob.arrayBuffer());
+              let text = '';
+              for (let i = 0; i < bytes.length; i += 8192)
+                text += String.fromCharCode.apply(null, bytes.subarray(i, i + 8192));
+              files[name] = btoa(text);
+            }
+            return files;""")
+        state = {}
+        for name, encoded in files.items():
+            data = base64.b64decode(encoded)
+            state[name] = [len(data), 0, hashlib.sha256(data).hexdigest()]
+        return state
+
+    def choose_input(self, path):
+        self.page.js("window.__chosen.push(arguments[0])", path)
+        self.page.click("cmdDataIn")
+        self.page.wait_idle()
+
+    def close(self):
+        pass

@@ -304,10 +304,15 @@ var dissimPage = {
   },
 
   // Lets the page paint a frame (the wait cursor before a long step), then goes on.
+  // A page that paints no frames (a window not shown) goes on after 100 ms all the same.
   paint: function () {
     if (document.hidden) return this.yield();
     return new Promise(function (resolve) {
-      requestAnimationFrame(function () { setTimeout(resolve, 0); });
+      var timer = setTimeout(resolve, 100);
+      requestAnimationFrame(function () {
+        clearTimeout(timer);
+        setTimeout(resolve, 0);
+      });
     });
   },
 
