@@ -53,7 +53,7 @@ struct ImportProblem {
         Layout,          // the settings do not fit the table (no stimulus column, ...)
     };
     Kind kind = Kind::Layout;
-    std::string place;   // "C7", "row 35", "column D"
+    std::string place;   // "C7", "row 35", "column D"; empty for the table as a whole
     std::string text;    // the whole sentence, place included, for the dialog
     std::string subject; // the subject concerned, by name; empty where none
 };
@@ -93,13 +93,26 @@ struct ImportedStudy {
     bool groupsAsRows = false;
 };
 
-// The settings that fit the table best; the counts typed at step 1 (0 where none) help tell
-// subject rows from stimulus rows.
+// The settings that fit the table best, from its first rows; the counts typed at step 1 (0
+// where none) help tell subject rows from stimulus rows. The first row names the columns when
+// its cells are filled (the top-left one may be empty) and it says so: words of the trade
+// ("subject", "stimulus", "group", ...), text over numbers, or an empty top-left cell before
+// distinct names. Group rows: two or more columns of 0/1 and a column whose values repeat (the
+// subject). Long: two columns every pair of whose values appears about once (subject and
+// stimulus; the subject is the one whose rows follow each other, or says so) and a group column
+// (called so, or the first other column whose values repeat). Otherwise a wide layout, the
+// first column naming the rows when its names are distinct after a header, or text beside
+// numbers; rows are stimuli where the typed counts say so, else where the top-left cell, the
+// first row or the first column says so in words, else where both names are given (the field's
+// packages' layout); subject rows else (the run's own layout). Missing data: Stop.
 ImportSettings guessImportSettings(const Table& table, std::int64_t typedSubjects,
                                    std::int64_t typedStimuli);
 
 // The study the table holds under these settings. Never throws for anything the table holds:
-// what does not fit is a problem of the study.
+// what does not fit is a problem of the study. Refused (usable false) under Stop for any
+// problem; under OwnGroup for any but unsorted stimuli and rows with no subject; always for
+// settings that do not fit the table, for no subject left, and past 32767 subjects (what the
+// count matrix can count).
 ImportedStudy importStudy(const Table& table, const ImportSettings& settings);
 
 // "42 subjects, 10 stimuli; groups given as numbers 1 to 8" (or "... as words").
