@@ -6,6 +6,8 @@
 //   dissim_bench --reader [--rounds N] [FOLDER]   the sort data reader alone (bench_reader.h)
 //   dissim_bench --import [--rounds N] [--wasm NAME=FILE.js ...] [FOLDER]
 //                                                 tables read and imported (bench_import.h)
+//   dissim_bench --workbook [--rounds N] [FOLDER] a 1000 x 1000 sheet read from .xlsx and .ods,
+//                                                 beside R's readxl (bench_workbook.h)
 //
 // Two conditions. Settled: before every measured run the previous output is deleted, the disks
 // are synced and the machine stays idle for 3 s, as before a person's one run (a machine that
@@ -33,6 +35,7 @@
 #include "bench_programs.h"
 #include "bench_reader.h"
 #include "bench_sort_data.h"
+#include "bench_workbook.h"
 
 #include <algorithm>
 #include <chrono>
@@ -78,6 +81,7 @@ struct Options {
     bool verbose = false;
     bool reader = false;
     bool import = false;
+    bool workbook = false;
     std::vector<Study> studies;
     std::vector<Condition> conditions;
     std::filesystem::path folder;
@@ -91,6 +95,7 @@ struct Options {
                  "                    [--wasm-warmed NAME=FILE.js ...] [FOLDER]\n"
                  "       dissim_bench --reader [--rounds N] [FOLDER]\n"
                  "       dissim_bench --import [--rounds N] [--wasm NAME=FILE.js ...] [FOLDER]\n"
+                 "       dissim_bench --workbook [--rounds N] [FOLDER]\n"
                  "  FOLDER is where the files are written (default: the temporary folder)\n",
                  why);
     std::exit(2);
@@ -142,6 +147,8 @@ Options parseOptions(int argc, char** argv) {
             options.reader = true;
         } else if (arg == "--import") {
             options.import = true;
+        } else if (arg == "--workbook") {
+            options.workbook = true;
         } else if ((arg == "--wasm" || arg == "--wasm-warmed") && i + 1 < argc) {
             const std::string build = argv[++i];
             const std::size_t equals = build.find('=');
@@ -339,6 +346,10 @@ int main(int argc, char** argv) {
                                   scripts)
                    ? 0
                    : 1;
+    }
+    if (options.workbook) {
+        return bench::benchWorkbook(options.folder, options.rounds > 0 ? options.rounds : 7) ? 0
+                                                                                            : 1;
     }
     if (options.reader) {
         return bench::benchReader(options.folder, options.rounds > 0 ? options.rounds : 7) ? 0 : 1;
