@@ -77,6 +77,8 @@ bool benchImport(const std::filesystem::path& folder, int rounds,
     const std::size_t entries = tables.size() + 1 + wasmScripts.size(); // the run, node's rounds
     std::vector<Spread> read(tables.size());
     std::vector<Spread> imported(tables.size());
+    std::vector<Spread> guessed(tables.size());
+    std::vector<bool> guessRight(tables.size(), true);
     std::vector<Spread> ratio(tables.size());
     Spread run;
     std::vector<std::map<std::string, Spread>> wasmRead(wasmScripts.size());
@@ -91,6 +93,8 @@ bool benchImport(const std::filesystem::path& folder, int rounds,
                 const ImportTiming timing = timeImport(tables[e], expected);
                 read[e].values.push_back(timing.readSeconds);
                 imported[e].values.push_back(timing.importSeconds);
+                guessed[e].values.push_back(timing.guessSeconds);
+                guessRight[e] = guessRight[e] && timing.guessed;
                 seconds[e] = timing.readSeconds + timing.importSeconds;
                 good = good && timing.same;
             } else if (e == tables.size()) {
@@ -125,7 +129,9 @@ bool benchImport(const std::filesystem::path& folder, int rounds,
         printSpread("read", read[t]);
         printSpread("import", imported[t]);
         printSpread("both", both);
-        std::printf("  / run %.3f\n", ratio[t].median());
+        std::printf("  / run %.3f", ratio[t].median());
+        printSpread("guess", guessed[t]);
+        std::printf("%s\n", guessRight[t] ? "" : " (a wrong guess)");
     }
     for (std::size_t w = 0; w < wasmScripts.size(); ++w) {
         std::printf("  WebAssembly under node (%s):\n", wasmScripts[w].c_str());

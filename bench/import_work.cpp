@@ -164,6 +164,10 @@ ImportTiming timeImport(const ImportTable& table, const std::vector<std::int16_t
     const dissim::Table read = dissim::readTextTable(table.text, ',');
     timing.readSeconds = secondsSince(start);
     start = std::chrono::steady_clock::now();
+    const dissim::ImportSettings guess = dissim::guessImportSettings(read, 0, 0);
+    timing.guessSeconds = secondsSince(start);
+    timing.guessed = guess == table.settings;
+    start = std::chrono::steady_clock::now();
     const dissim::ImportedStudy study = dissim::importStudy(read, table.settings);
     timing.importSeconds = secondsSince(start);
     timing.same = study.usable && study.codes == expected;

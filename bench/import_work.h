@@ -32,10 +32,12 @@ std::vector<std::int16_t> importedCodes(std::int64_t subjects, std::int64_t stim
 struct ImportTiming {
     double readSeconds = 0;   // the text into a table (readTextTable)
     double importSeconds = 0; // the table into codes (importStudy)
+    double guessSeconds = 0;  // the settings guessed from the table (guessImportSettings)
     bool same = false;        // the codes are the study's
+    bool guessed = false;     // the guess is the table's settings
 };
 
-// Reads the table's text and imports it, timing each step.
+// Reads the table's text, guesses its settings and imports it, timing each step.
 ImportTiming timeImport(const ImportTable& table, const std::vector<std::int16_t>& expected);
 
 } // namespace bench
