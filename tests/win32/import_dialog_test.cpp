@@ -21,6 +21,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -229,6 +230,10 @@ void expectShowsTheModel(HWND dialog, const ImportModel& model) {
                   settings.namesInFirstRow);
     }
     EXPECT_EQ(bool(::IsWindowVisible(control(dialog, names::kSheet))), model.hasSheets());
+    if (model.hasSheets()) {
+        EXPECT_EQ(linesOf(control(dialog, names::kSheet)), model.sheets());
+        EXPECT_EQ(std::size_t(selected(names::kSheet)), model.sheet());
+    }
     EXPECT_EQ(bool(::IsWindowVisible(control(dialog, names::kSeparator))), model.hasSeparator());
     if (model.hasSeparator()) {
         EXPECT_EQ(texts::kSeparators[std::size_t(selected(names::kSeparator))].separator,
@@ -279,9 +284,12 @@ void expectShowsTheModel(HWND dialog, const ImportModel& model) {
         for (std::size_t column = 0; column <= cells; ++column) {
             wchar_t cell[1024] = {};
             ListView_GetItemText(preview, int(row), int(column), cell, 1024);
-            EXPECT_EQ(toUtf8(cell), column == 0 ? std::to_string(row + 1)
-                                                : std::string(model.previewCell(row, column - 1)))
-                << "row " << row << ", column " << column;
+            // Each cell on one line: line breaks and tabs as spaces.
+            std::string expected = column == 0 ? std::to_string(row + 1)
+                                               : std::string(model.previewCell(row, column - 1));
+            std::replace_if(
+                expected.begin(), expected.end(), [](char c) { return c >= 0 && c < ' '; }, ' ');
+            EXPECT_EQ(toUtf8(cell), expected) << "row " << row << ", column " << column;
         }
     }
 }
@@ -308,9 +316,25 @@ struct DialogOverModel {
 
 struct Choices {
     const char* name;
-    std::string bytes;
+    std::string bytes; // the table, or the name of a workbook of tests/data/workbooks
     std::vector<std::string> moves;
 };
+
+// A workbook of tests/data/workbooks, which the run is told in E2E_WORKBOOKS; under Wine a
+// Linux path, on drive Z:.
+std::string workbook(const std::string& name) {
+    wchar_t folder[1024] = {};
+    if (::GetEnvironmentVariableW(L"E2E_WORKBOOKS", folder, 1024) == 0) {
+        ADD_FAILURE() << "E2E_WORKBOOKS names no folder";
+        return {};
+    }
+    std::wstring path = folder;
+    if (path.starts_with(L"/")) {
+        std::replace(path.begin(), path.end(), L'/', L'\\');
+        path = L"Z:" + path;
+    }
+    return testsupport::readFile(std::filesystem::path(path) / name);
+}
 
 void PrintTo(const Choices& choices, std::ostream* out) {
     *out << choices.name;
@@ -319,8 +343,9 @@ void PrintTo(const Choices& choices, std::ostream* out) {
 class Win32ImportChoices : public testing::TestWithParam<Choices> {};
 
 TEST_P(Win32ImportChoices, EveryControlShowsTheModelAfterEachChange) {
+    const std::string& bytes = GetParam().bytes;
     DialogOverModel d;
-    d.show(GetParam().bytes, [&](HWND dialog) {
+    d.show(bytes.ends_with(".xlsx") ? workbook(bytes) : bytes, [&](HWND dialog) {
         expectShowsTheModel(dialog, *d.model);
         for (const std::string& move : GetParam().moves) {
             SCOPED_TRACE(move);
@@ -353,6 +378,7 @@ INSTANTIATE_TEST_SUITE_P(
         Choices{"GroupRowsStimulusColumns",
                 kGroupRows,
                 {"cboLayout=3", "cboLastStimulusColumn=2", "cboFirstStimulusColumn=2"}},
+        Choices{"SheetsInTurn", "cells.xlsx", {"cboSheet=1", "cboSheet=0"}},
         Choices{"NoTable", "PK\x03\x04 not a workbook after all", {}}),
     [](const testing::TestParamInfo<Choices>& info) { return std::string(info.param.name); });
 

@@ -107,6 +107,13 @@ MadeAs madeAs(const Control& control) {
 class OpenDialog {
 public:
     explicit OpenDialog(ImportModel& model) : model_(model) {}
+    ~OpenDialog() {
+        if (font_ != nullptr) {
+            ::DeleteObject(font_);
+        }
+    }
+    OpenDialog(const OpenDialog&) = delete;
+    OpenDialog& operator=(const OpenDialog&) = delete;
 
     static INT_PTR CALLBACK procedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
@@ -146,13 +153,6 @@ private:
     import_layout::ShownRows rows_;
     // Set while the dialog sets its own controls, whose notifications are then not changes.
     bool refreshing_ = false;
-
-public:
-    ~OpenDialog() {
-        if (font_ != nullptr) {
-            ::DeleteObject(font_);
-        }
-    }
 };
 
 INT_PTR CALLBACK OpenDialog::procedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
