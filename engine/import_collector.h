@@ -40,6 +40,9 @@ public:
     void noteCode(std::int32_t subject, const GroupKey& key);
     void groupsAreRows() { study_.groupsAsRows = true; }
 
+    // Whether a problem now would still be listed; past kMaxListedProblems a problem is only
+    // counted, and its reporter need not put its sentence together.
+    bool listsMore() const { return study_.problems.size() < kMaxListedProblems; }
     // A problem; subject is -1 where it concerns no subject.
     void problem(ImportProblem::Kind kind, std::string place, std::string text,
                  std::int32_t subject);

@@ -21,6 +21,9 @@ std::string quoted(std::string_view text) {
 
 void reportUnsortedCell(ImportCollector& out, std::size_t row, std::size_t column,
                         std::string_view trimmed, std::int32_t subject, std::size_t stimulus) {
+    if (!out.listsMore()) {
+        return out.problem(Kind::Unsorted, {}, {}, subject);
+    }
     std::string place = cellName(row, column);
     std::string text = place + (trimmed.empty() ? " is empty" : " holds NA") + ": subject " +
                        quoted(out.subjectName(subject)) + " did not sort stimulus " +
@@ -44,6 +47,9 @@ void reportRepeatedSubject(ImportCollector& out, std::size_t row, std::size_t co
 }
 
 void reportNoSubject(ImportCollector& out, std::size_t row, std::size_t subjectColumn) {
+    if (!out.listsMore()) {
+        return out.problem(Kind::NoSubject, {}, {}, -1);
+    }
     out.problem(Kind::NoSubject, rowName(row),
                 rowName(row) + " has no subject: " + cellName(row, subjectColumn) + " is empty.",
                 -1);
@@ -51,6 +57,9 @@ void reportNoSubject(ImportCollector& out, std::size_t row, std::size_t subjectC
 
 void reportNoStimulus(ImportCollector& out, std::size_t row, std::size_t stimulusColumn,
                       std::int32_t subject) {
+    if (!out.listsMore()) {
+        return out.problem(Kind::Layout, {}, {}, subject);
+    }
     std::string place = cellName(row, stimulusColumn);
     std::string text = place + " is empty: " + rowName(row) + " of subject " +
                        quoted(out.subjectName(subject)) + " names no stimulus.";
@@ -60,6 +69,9 @@ void reportNoStimulus(ImportCollector& out, std::size_t row, std::size_t stimulu
 void reportLongConflict(ImportCollector& out, const Table& table, std::size_t row,
                         std::size_t firstRow, std::size_t groupColumn, std::int32_t subject,
                         std::size_t stimulus) {
+    if (!out.listsMore()) {
+        return out.problem(Kind::Conflict, {}, {}, subject);
+    }
     std::string place = cellName(row, groupColumn);
     std::string text = place + " puts stimulus " + quoted(out.stimulusName(stimulus)) +
                        " of subject " + quoted(out.subjectName(subject)) + " into group " +
@@ -71,6 +83,9 @@ void reportLongConflict(ImportCollector& out, const Table& table, std::size_t ro
 
 void reportNotListed(ImportCollector& out, std::size_t firstRow, std::int32_t subject,
                      std::size_t stimulus) {
+    if (!out.listsMore()) {
+        return out.problem(Kind::Unsorted, {}, {}, subject);
+    }
     std::string place = rowName(firstRow);
     std::string text = "No row of subject " + quoted(out.subjectName(subject)) + " (first in " +
                        place + ") lists stimulus " + quoted(out.stimulusName(stimulus)) + ".";
@@ -79,6 +94,9 @@ void reportNotListed(ImportCollector& out, std::size_t firstRow, std::int32_t su
 
 void reportNotZeroOne(ImportCollector& out, std::size_t row, std::size_t column,
                       std::string_view trimmed, std::int32_t subject) {
+    if (!out.listsMore()) {
+        return out.problem(Kind::Layout, {}, {}, subject);
+    }
     std::string place = cellName(row, column);
     std::string text = place + " holds " + quoted(trimmed) +
                        " where 1 (in the group) or 0 (not in it) is expected.";
@@ -87,6 +105,9 @@ void reportNotZeroOne(ImportCollector& out, std::size_t row, std::size_t column,
 
 void reportSecondGroup(ImportCollector& out, std::size_t row, std::size_t column,
                        std::size_t firstRow, std::int32_t subject, std::size_t stimulus) {
+    if (!out.listsMore()) {
+        return out.problem(Kind::Conflict, {}, {}, subject);
+    }
     std::string place = cellName(row, column);
     std::string text = place + " puts stimulus " + quoted(out.stimulusName(stimulus)) +
                        " into a second group of subject " + quoted(out.subjectName(subject)) +
@@ -96,6 +117,9 @@ void reportSecondGroup(ImportCollector& out, std::size_t row, std::size_t column
 
 void reportInNoGroup(ImportCollector& out, std::size_t column, std::int32_t subject,
                      std::size_t stimulus) {
+    if (!out.listsMore()) {
+        return out.problem(Kind::Unsorted, {}, {}, subject);
+    }
     const std::string name = columnName(column);
     out.problem(Kind::Unsorted, "column " + name,
                 "Subject " + quoted(out.subjectName(subject)) + " put stimulus " +
@@ -141,6 +165,16 @@ bool columnsFit(const Table& table, const std::vector<std::pair<const char*, int
 }
 
 void needStudy(std::size_t subjects, std::size_t stimuli, ImportCollector& out) {
+    // Settings that pair every row with a subject and a stimulus of its own make a study of
+    // rows x rows cells: refused before room is taken for them, as no study is that large.
+    if (subjects > 0 && stimuli > kMaxStudyCells / subjects) {
+        out.problem(Kind::Layout, {},
+                    "The table would hold " + std::to_string(subjects) + " subjects and " +
+                        std::to_string(stimuli) +
+                        " stimuli, more than a study can: choose the layout and its columns again.",
+                    -1);
+        return;
+    }
     if (subjects == 0) {
         out.problem(Kind::Layout, {}, "The table holds no subject.", -1);
     }

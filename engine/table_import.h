@@ -62,6 +62,10 @@ struct ImportProblem {
 // (ImportedStudy::problemCount), so that a table of empty cells costs no more than a full one.
 inline constexpr std::size_t kMaxListedProblems = 1000;
 
+// The most cells (subjects x stimuli) a study may have: settings that pair each row with a
+// subject and a stimulus of its own would otherwise take rows x rows of memory.
+inline constexpr std::size_t kMaxStudyCells = std::size_t{1} << 25;
+
 // How the cells are read (engine/group_key.h): a cell's text without the spaces around it; a
 // code that is a number compares as a number, any other text as written; an empty cell, or NA
 // as statistics programs write a missing value, is no group (the stimulus is unsorted). Rows and

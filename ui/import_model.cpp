@@ -42,6 +42,10 @@ void ImportModel::guess() {
 }
 
 void ImportModel::importAgain() {
+    if (!settings_.stimulusColumns.empty()) {
+        firstStimulusColumn_ = settings_.stimulusColumns.front();
+        lastStimulusColumn_ = settings_.stimulusColumns.back();
+    }
     study_ = readError_.empty() ? importStudy(file_.table, settings_) : ImportedStudy{};
     problemPlaces_.clear();
     for (const ImportProblem& problem : study_.problems) {
@@ -55,9 +59,9 @@ void ImportModel::importAgain() {
 std::string ImportModel::formatText() const {
     switch (file_.format) {
     case TableFormat::Xlsx:
-        return "Excel workbook (.xlsx)";
+        return "Excel workbook";
     case TableFormat::Ods:
-        return "OpenDocument spreadsheet (.ods)";
+        return "OpenDocument spreadsheet";
     case TableFormat::Text:
         break;
     }
@@ -136,19 +140,13 @@ void ImportModel::setGroupColumn(int column) {
 }
 
 void ImportModel::setStimulusColumns(int first, int last) {
+    firstStimulusColumn_ = first;
+    lastStimulusColumn_ = last;
     settings_.stimulusColumns.clear();
     for (int c = first; c <= last && c >= 0; ++c) {
         settings_.stimulusColumns.push_back(c);
     }
     importAgain();
-}
-
-int ImportModel::firstStimulusColumn() const {
-    return settings_.stimulusColumns.empty() ? -1 : settings_.stimulusColumns.front();
-}
-
-int ImportModel::lastStimulusColumn() const {
-    return settings_.stimulusColumns.empty() ? -1 : settings_.stimulusColumns.back();
 }
 
 void ImportModel::setMissing(MissingData missing) {

@@ -37,7 +37,7 @@ public:
 
     // The file.
     const std::string& path() const { return path_; }
-    // "text table", "Excel workbook (.xlsx)", "OpenDocument spreadsheet (.ods)".
+    // "text table", "Excel workbook", "OpenDocument spreadsheet".
     std::string formatText() const;
     // Why the file cannot be read as a table; empty when it can.
     const std::string& readError() const { return readError_; }
@@ -60,10 +60,11 @@ public:
     void setSubjectColumn(int column);
     void setStimulusColumn(int column); // long
     void setGroupColumn(int column);    // long
-    // Group layout: the 0/1 columns from first to last.
+    // Group layout: the 0/1 columns from first to last. Each end keeps its choice while the
+    // other is moved past it (no columns then, which the study reports).
     void setStimulusColumns(int first, int last);
-    int firstStimulusColumn() const;
-    int lastStimulusColumn() const;
+    int firstStimulusColumn() const { return firstStimulusColumn_; }
+    int lastStimulusColumn() const { return lastStimulusColumn_; }
     void setMissing(MissingData missing);
     // Every column as the column choices show it: "A", or "B: card" with the first row's name.
     std::vector<std::string> columnChoices() const;
@@ -110,6 +111,8 @@ private:
     TableFile file_;
     std::string readError_;
     ImportSettings settings_;
+    int firstStimulusColumn_ = -1;
+    int lastStimulusColumn_ = -1;
     ImportedStudy study_;
     std::unordered_set<std::string> problemPlaces_; // of the problems in the preview's reach
 };

@@ -448,3 +448,42 @@ TEST(ImportedCodes, GiveTheMatricesOfThePlainSortData) {
 }
 
 } // namespace
+
+namespace {
+
+// A long table whose every row names a subject and a stimulus of its own, as settings that take
+// the wrong columns make of any export: a study of rows x rows cells, nearly all unsorted.
+dissim::Table everyRowItsOwn(int rows) {
+    dissim::Table table;
+    for (const std::string_view cell : {"subject", "card", "pile"}) {
+        table.addCell(cell);
+    }
+    table.endRow();
+    for (int r = 0; r < rows; ++r) {
+        table.addCell("s" + std::to_string(r));
+        table.addCell("c" + std::to_string(r));
+        table.addCell("1");
+        table.endRow();
+    }
+    return table;
+}
+
+TEST(ImportLimits, ProblemsPastTheListedOnesAreOnlyCounted) {
+    const dissim::ImportedStudy study =
+        dissim::importStudy(everyRowItsOwn(2000), longForm(0, 1, 2));
+    EXPECT_FALSE(study.usable);
+    EXPECT_EQ(study.problems.size(), dissim::kMaxListedProblems);
+    EXPECT_EQ(study.problemCount, std::size_t{2000} * 1999);
+}
+
+TEST(ImportLimits, AStudyTooLargeForAnyRunIsRefusedBeforeItTakesTheMemory) {
+    const dissim::ImportedStudy study =
+        dissim::importStudy(everyRowItsOwn(6000), longForm(0, 1, 2));
+    EXPECT_FALSE(study.usable);
+    ASSERT_EQ(study.problems.size(), 1u);
+    EXPECT_EQ(study.problems[0].kind, Kind::Layout);
+    EXPECT_NE(study.problems[0].text.find("more than a study can"), std::string::npos)
+        << study.problems[0].text;
+}
+
+} // namespace

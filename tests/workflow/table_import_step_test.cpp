@@ -225,3 +225,24 @@ TEST(ImportStep, SavesTheStimulusListButNeverOverTheInput) {
 }
 
 } // namespace
+
+namespace {
+
+// Moving one end of the stimulus columns past the other keeps both choices, as the dialog's two
+// lists show them, and the study says the range holds no column.
+TEST(ImportStep, StimulusColumnEndsKeepTheirChoicesWhenCrossed) {
+    ImportFixture f;
+    f.dialog.act = [](ImportModel& m) {
+        m.setLayout(TableLayout::GroupRows);
+        m.setStimulusColumns(3, 2);
+        EXPECT_EQ(m.firstStimulusColumn(), 3);
+        EXPECT_EQ(m.lastStimulusColumn(), 2);
+        EXPECT_FALSE(m.okAllowed());
+        m.setStimulusColumns(2, 3);
+        EXPECT_TRUE(m.okAllowed()) << m.okRefusal();
+    };
+    f.choose("subject,pile,a,b\nP1,1,1,0\nP1,2,0,1\n");
+    EXPECT_TRUE(f.workflow.runState().tableReading.has_value());
+}
+
+} // namespace
