@@ -3,6 +3,7 @@
 #include "files.h"
 #include "platform.h"
 #include "run_error.h"
+#include "workbook_reader.h"
 
 #include <algorithm>
 #include <exception>
@@ -28,11 +29,29 @@ void ImportModel::readTable(const TableFileOptions& options) {
         file_ = readTableFile(bytes_, options);
         readError_.clear();
     } catch (const RunError& error) {
-        // The dialog shows why, with OK refused; the file stays what it was.
+        // The dialog shows why, with OK refused. A workbook keeps its list of sheets, so that a
+        // sheet that cannot be read (a chart's, say) can be left for another.
         file_ = TableFile{};
+        file_.sheet = options.sheet;
         readError_ = error.what();
+        keepSheets();
     }
     guess();
+}
+
+void ImportModel::keepSheets() {
+    const WorkbookKind kind = workbookKind(bytes_);
+    if (kind == WorkbookKind::NotAWorkbook) {
+        return;
+    }
+    file_.format = kind == WorkbookKind::Xlsx ? TableFormat::Xlsx : TableFormat::Ods;
+    try {
+        file_.sheets = workbookSheetNames(bytes_);
+    } catch (const RunError&) {
+        // A workbook whose sheets cannot even be listed offers no choice of sheet; readError_
+        // already says what is wrong with it.
+        file_.sheets.clear();
+    }
 }
 
 void ImportModel::guess() {
@@ -75,7 +94,7 @@ void ImportModel::setSeparator(char separator) {
 }
 
 void ImportModel::setSheet(std::size_t sheet) {
-    if (sheet != file_.sheet && sheet < file_.sheets.size()) {
+    if ((sheet != file_.sheet || !readError_.empty()) && sheet < file_.sheets.size()) {
         readTable({0, sheet});
     }
 }

@@ -44,6 +44,7 @@ public:
     bool hasSeparator() const { return readError_.empty() && file_.format == TableFormat::Text; }
     char separator() const { return file_.separator; }
     void setSeparator(char separator);
+    // A workbook's sheets, also while the one chosen cannot be read (the others stay choices).
     bool hasSheets() const { return file_.sheets.size() > 1; }
     const std::vector<std::string>& sheets() const { return file_.sheets; }
     std::size_t sheet() const { return file_.sheet; }
@@ -100,6 +101,7 @@ public:
 
 private:
     void readTable(const TableFileOptions& options);
+    void keepSheets();
     void guess();
     void importAgain();
 

@@ -246,3 +246,23 @@ TEST(ImportStep, StimulusColumnEndsKeepTheirChoicesWhenCrossed) {
 }
 
 } // namespace
+
+namespace {
+
+// A sheet that cannot be read (cells.xlsx's third, "Empty") leaves the others to choose.
+TEST(ImportStep, ASheetThatCannotBeReadLeavesTheOthersToChoose) {
+    ImportFixture f;
+    f.dialog.act = [](ImportModel& m) {
+        m.setSheet(2);
+        EXPECT_FALSE(m.readError().empty());
+        EXPECT_TRUE(m.hasSheets());
+        m.setSheet(0);
+        EXPECT_EQ(m.readError(), "");
+    };
+    f.dialog.answer = false;
+    f.files.confirm(std::string(DISSIM_TEST_DATA_DIR) + "/data/workbooks/cells.xlsx");
+    f.workflow.cmdDataInClick();
+    EXPECT_EQ(f.dialog.shown, 1);
+}
+
+} // namespace

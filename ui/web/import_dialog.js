@@ -162,7 +162,8 @@ var dissimImport = {
     var table = state.table;
     this.element('lblImportFile').textContent = state.file;
 
-    this.show('cboSheet', state.sheets.length > 0, table);
+    // A workbook's sheet stays a choice while the one chosen cannot be read.
+    this.show('cboSheet', state.sheets.length > 0, true);
     this.fillChoices('cboSheet', state.sheets);
     this.element('cboSheet').selectedIndex = state.sheet;
     this.show('cboSeparator', state.hasSeparator, table);

@@ -575,7 +575,9 @@ void OpenDialog::refresh() {
         show(id - 1, shown); // its caption
         show(id, shown);
     }
-    for (const Id id : {kSheet, kSeparator, kLayoutCaption, kLayout, kNamesInFirstRow, kMissing,
+    // A workbook's sheet stays a choice while the one chosen cannot be read.
+    enable(kSheet, true);
+    for (const Id id : {kSeparator, kLayoutCaption, kLayout, kNamesInFirstRow, kMissing,
                         kMissingCaption, kSubjectColumn, kStimulusColumn, kGroupColumn,
                         kFirstStimulusColumn, kLastStimulusColumn, kPreviewCaption, kPreview,
                         kFoundCaption, kStimuliCaption, kStimuli, kProblemsCaption, kProblems}) {
