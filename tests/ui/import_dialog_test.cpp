@@ -129,6 +129,7 @@ private slots:
     void saveListWritesTheStimuli_data();
     void saveListWritesTheStimuli();
     void aFileThatIsNoTableOffersOnlyCancel();
+    void aWorkbookOffersItsSheets();
     void keyboardAlone_data();
     void keyboardAlone();
 };
@@ -413,6 +414,35 @@ void ImportDialogTest::aFileThatIsNoTableOffersOnlyCancel() {
     QVERIFY2(file.contains(QLatin1String("study.xlsx")), qPrintable(file));
     QCOMPARE(previewCells, 0);
     QVERIFY(!t.f.window.runState().tableReading.has_value());
+}
+
+void ImportDialogTest::aWorkbookOffersItsSheets() {
+    const QByteArray workbook =
+        QByteArray::fromStdString(testsupport::readFile(DISSIM_WORKBOOKS "/cells.xlsx"));
+    QStringList sheets, empty;
+    bool separatorShown = true, okOnEmpty = true, sheetStaysAChoice = false;
+    TableChosen t;
+    t.choose(
+        workbook,
+        [&](QWidget& dialog) {
+            auto* sheet = static_cast<QComboBox*>(control(dialog, names::kSheet));
+            for (int i = 0; i < sheet->count(); ++i) {
+                sheets << sheet->itemText(i);
+            }
+            separatorShown = control(dialog, names::kSeparator)->isVisible();
+            choose(dialog, QStringLiteral("cboSheet=2"));
+            empty = lines(dialog, names::kStimuli);
+            okOnEmpty = control(dialog, names::kOk)->isEnabled();
+            sheetStaysAChoice =
+                sheet->isVisible() && sheet->isEnabled() && sheet->currentIndex() == 2;
+            QTest::keyClick(&dialog, Qt::Key_Escape);
+        },
+        "cells.xlsx");
+    QCOMPARE(sheets, QStringList({"Cells", "Second sheet", "Empty"}));
+    QVERIFY(!separatorShown);
+    QCOMPARE(empty, QStringList());
+    QVERIFY(!okOnEmpty);
+    QVERIFY(sheetStaysAChoice);
 }
 
 void ImportDialogTest::keyboardAlone_data() {
