@@ -6,6 +6,7 @@
 #include "run_settings.h"
 #include "table_literal.h"
 #include "temp_dir.h"
+#include "test_names.h"
 
 #include <gtest/gtest.h>
 
@@ -17,46 +18,15 @@ namespace {
 
 using dissim::ImportSettings;
 using dissim::MissingData;
-using dissim::TableLayout;
+using testsupport::groupRows;
+using testsupport::longForm;
+using testsupport::wide;
 using Kind = dissim::ImportProblem::Kind;
-using Names = std::vector<std::string>;
-using Codes = std::vector<std::int16_t>;
 
-ImportSettings wide(TableLayout layout, bool firstRow, bool firstColumn,
-                    MissingData missing = MissingData::Stop) {
-    ImportSettings settings;
-    settings.layout = layout;
-    settings.namesInFirstRow = firstRow;
-    settings.namesInFirstColumn = firstColumn;
-    settings.missing = missing;
-    return settings;
-}
-
-ImportSettings longForm(int subject, int stimulus, int group,
-                        MissingData missing = MissingData::Stop) {
-    ImportSettings settings;
-    settings.layout = TableLayout::Long;
-    settings.namesInFirstRow = true;
-    settings.subjectColumn = subject;
-    settings.stimulusColumn = stimulus;
-    settings.groupColumn = group;
-    settings.missing = missing;
-    return settings;
-}
-
-ImportSettings groupRows(int subject, std::vector<int> stimuli,
-                         MissingData missing = MissingData::Stop) {
-    ImportSettings settings;
-    settings.layout = TableLayout::GroupRows;
-    settings.namesInFirstRow = true;
-    settings.subjectColumn = subject;
-    settings.stimulusColumns = std::move(stimuli);
-    settings.missing = missing;
-    return settings;
-}
-
-constexpr auto kSubjectRows = TableLayout::SubjectRows;
-constexpr auto kStimulusRows = TableLayout::StimulusRows;
+constexpr auto kSubjectRows = dissim::TableLayout::SubjectRows;
+constexpr auto kStimulusRows = dissim::TableLayout::StimulusRows;
+constexpr auto kOwnGroup = MissingData::OwnGroup;
+constexpr auto kLeaveOut = MissingData::LeaveOut;
 
 // Tables of each layout, all holding (where they hold it whole) one study: subject J1 puts
 // apple and pear together and plum apart, J2 pear alone.
@@ -67,17 +37,27 @@ const char* const kLong = "subject|card|pile|time\n"
 const char* const kGroups = "subject|pile|apple|pear|plum|size\n"
                             "J1|1|1|1|0|2\nJ1|2|0||1|1\nJ2|1|0|1|0|1\nJ2|2|1|0|1|2\n";
 
+// The study as text: names joined by '|', codes as digits, problems as "kind:place" joined by
+// ',' (U unsorted, C conflict, N no subject, R repeated subject, L layout).
 struct ImportCase {
     const char* name;
     const char* table;
     ImportSettings settings;
     bool usable;
-    Names subjects;
-    Names stimuli;
-    Codes codes;
-    std::vector<std::pair<Kind, std::string>> problems = {}; // kind and place
-    Names leftOut = {};
+    const char* subjects;
+    const char* stimuli;
+    const char* codes;
+    const char* problems = "";
+    const char* leftOut = "";
 };
+
+std::string joined(const std::vector<std::string>& names) {
+    std::string text;
+    for (const auto& name : names) {
+        text += (text.empty() ? "" : "|") + name;
+    }
+    return text;
+}
 
 class Imports : public testing::TestWithParam<ImportCase> {};
 
@@ -87,245 +67,115 @@ TEST_P(Imports, GiveTheStudyAndItsProblems) {
         dissim::importStudy(testsupport::tableOf(c.table), c.settings);
     EXPECT_EQ(study.usable, c.usable) << study.refusal;
     EXPECT_EQ(study.refusal.empty(), c.usable);
-    EXPECT_EQ(study.subjects, c.subjects);
-    EXPECT_EQ(study.stimuli, c.stimuli);
-    EXPECT_EQ(study.codes, c.codes);
-    std::vector<std::pair<Kind, std::string>> problems;
+    EXPECT_EQ(joined(study.subjects), c.subjects);
+    EXPECT_EQ(joined(study.stimuli), c.stimuli);
+    std::string codes;
+    for (const std::int16_t code : study.codes) {
+        codes += std::to_string(code);
+    }
+    EXPECT_EQ(codes, c.codes);
+    std::string problems;
     for (const auto& problem : study.problems) {
-        problems.emplace_back(problem.kind, problem.place);
+        problems += std::string(problems.empty() ? "" : ",") +
+                    "UCNRL"[static_cast<int>(problem.kind)] + ":" + problem.place;
         EXPECT_NE(problem.text.find(problem.place), std::string::npos) << problem.text;
     }
     EXPECT_EQ(problems, c.problems);
-    EXPECT_EQ(study.problemCount, c.problems.size());
-    EXPECT_EQ(study.leftOut, c.leftOut);
+    EXPECT_EQ(study.problemCount, study.problems.size());
+    EXPECT_EQ(joined(study.leftOut), c.leftOut);
 }
-
-const Names kJ{"J1", "J2"};
-const Names kFruit{"apple", "pear", "plum"};
-const Codes kStudy{1, 1, 2, 1, 2, 1};
 
 INSTANTIATE_TEST_SUITE_P(
     Layouts, Imports,
     testing::Values(
         // The same study in every layout, with and without names.
-        ImportCase{"plainRows",
-                   "1|1|2\n3|4|3\n",
-                   wide(kSubjectRows, false, false),
-                   true,
-                   {"1", "2"},
-                   {"1", "2", "3"},
-                   kStudy},
+        ImportCase{"plainRows", "1|1|2\n3|4|3\n", wide(kSubjectRows, false, false), true, "1|2",
+                   "1|2|3", "112121"},
         ImportCase{"subjectRowsNamed", "subject|apple|pear|plum\nJ1|3|3|1\nJ2|1.0| 2 |1e0\n",
-                   wide(kSubjectRows, true, true), true, kJ, kFruit, kStudy},
-        ImportCase{"subjectRowsHeaderOnly",
-                   "apple|pear|plum\n1|1|2\nb|a|b\n",
-                   wide(kSubjectRows, true, false),
-                   true,
-                   {"1", "2"},
-                   kFruit,
-                   kStudy},
-        ImportCase{"stimulusRowsNamed", kRStyle, wide(kStimulusRows, true, true), true, kJ, kFruit,
-                   Codes{1, 1, 2, 1, 2, 1}},
-        ImportCase{"stimulusRowsPlain",
-                   "1|2\n1|1\n2|2\n",
-                   wide(kStimulusRows, false, false),
-                   true,
-                   {"1", "2"},
-                   {"1", "2", "3"},
-                   Codes{1, 1, 2, 1, 2, 1}},
+                   wide(kSubjectRows, true, true), true, "J1|J2", "apple|pear|plum", "112121"},
+        ImportCase{"subjectRowsHeaderOnly", "apple|pear|plum\n1|1|2\nb|a|b\n",
+                   wide(kSubjectRows, true, false), true, "1|2", "apple|pear|plum", "112121"},
+        ImportCase{"stimulusRowsNamed", kRStyle, wide(kStimulusRows, true, true), true, "J1|J2",
+                   "apple|pear|plum", "112121"},
+        ImportCase{"stimulusRowsPlain", "1|2\n1|1\n2|2\n", wide(kStimulusRows, false, false), true,
+                   "1|2", "1|2|3", "112121"},
         // Each subject's own words; the same word is another group for another subject.
         ImportCase{"labels", "|J1|J2\napple|sweet;fruity|G3\npear|sweet;fruity|old\nplum|G3|G3\n",
-                   wide(kStimulusRows, true, true), true, kJ, kFruit, kStudy},
+                   wide(kStimulusRows, true, true), true, "J1|J2", "apple|pear|plum", "112121"},
         // A decimal comma is text; blank names are numbered by position; empty rows and
         // columns at the ends are no subject.
-        ImportCase{"textAndBlankNames",
-                   "|x| \napple|1,0|5\n |1,0|6\nplum|1|5\n|||\n",
-                   wide(kStimulusRows, true, true),
-                   true,
-                   {"x", "2"},
-                   {"apple", "2", "plum"},
-                   kStudy},
-        ImportCase{"long", kLong, longForm(0, 1, 2), true, kJ, kFruit, kStudy},
+        ImportCase{"textAndBlankNames", "|x| \napple|1,0|5\n |1,0|6\nplum|1|5\n|||\n",
+                   wide(kStimulusRows, true, true), true, "x|2", "apple|2|plum", "112121"},
+        ImportCase{"long", kLong, longForm(0, 1, 2), true, "J1|J2", "apple|pear|plum", "112121"},
         ImportCase{"longNaturalOrder",
                    "subject|card|group\nP|card 10|1\nP|card 2|2\nP|card 1|1\nQ|card 2|1\n"
                    "Q|card 10|1\nQ|card 1|2\n",
-                   longForm(0, 1, 2),
-                   true,
-                   {"P", "Q"},
-                   {"card 1", "card 2", "card 10"},
-                   Codes{1, 2, 1, 1, 2, 2}},
+                   longForm(0, 1, 2), true, "P|Q", "card 1|card 2|card 10", "121122"},
         ImportCase{"longRepeatedRowAndEmptyRow",
                    "subject|card|pile\nJ1|apple|1\nJ1|pear|1\n||\nJ1|plum|2\nJ1|pear|1\n"
                    "J2|apple|1\nJ2|pear|2\nJ2|plum|1\n",
-                   longForm(0, 1, 2), true, kJ, kFruit, kStudy},
-        ImportCase{"groupRows", kGroups, groupRows(0, {2, 3, 4}), true, kJ, kFruit, kStudy},
-        ImportCase{"groupRowsUnnamed",
-                   "J1|1|1|0\nJ1|0|0|1\nJ2|1|0|1\nJ2|0|1|0\n",
+                   longForm(0, 1, 2), true, "J1|J2", "apple|pear|plum", "112121"},
+        ImportCase{"groupRows", kGroups, groupRows(0, {2, 3, 4}), true, "J1|J2", "apple|pear|plum",
+                   "112121"},
+        ImportCase{"groupRowsUnnamed", "J1|1|1|0\nJ1|0|0|1\nJ2|1|0|1\nJ2|0|1|0\n",
                    [] {
                        ImportSettings s = groupRows(0, {1, 2, 3});
                        s.namesInFirstRow = false;
                        return s;
                    }(),
-                   true,
-                   kJ,
-                   {"1", "2", "3"},
-                   kStudy}),
-    [](const auto& info) { return std::string(info.param.name); });
+                   true, "J1|J2", "1|2|3", "112121"}),
+    testsupport::ByName());
 
 INSTANTIATE_TEST_SUITE_P(
     Problems, Imports,
     testing::Values(
         // An empty cell (a ragged row's missing end too), under each choice.
-        ImportCase{"unsortedStops",
-                   "|J1|J2\napple|1|2\npear|1|1\nplum|2\n",
-                   wide(kStimulusRows, true, true),
-                   false,
-                   kJ,
-                   kFruit,
-                   {},
-                   {{Kind::Unsorted, "C4"}}},
-        ImportCase{"unsortedOwnGroup",
-                   "|J1|J2\napple|1|NA\npear|1|1\nplum|1\n",
-                   wide(kStimulusRows, true, true, MissingData::OwnGroup),
-                   true,
-                   kJ,
-                   kFruit,
-                   Codes{1, 1, 1, 1, 2, 3},
-                   {{Kind::Unsorted, "C2"}, {Kind::Unsorted, "C4"}}},
-        ImportCase{"unsortedLeaveOut",
-                   "|J1|J2\napple|1|2\npear|1|1\nplum|2\n",
-                   wide(kStimulusRows, true, true, MissingData::LeaveOut),
-                   true,
-                   {"J1"},
-                   kFruit,
-                   Codes{1, 1, 2},
-                   {{Kind::Unsorted, "C4"}},
-                   {"J2"}},
-        ImportCase{"everyoneLeftOut",
-                   "1||2\n|1|1\n",
-                   wide(kSubjectRows, false, false, MissingData::LeaveOut),
-                   false,
-                   {},
-                   {"1", "2", "3"},
-                   {},
-                   {{Kind::Unsorted, "B1"}, {Kind::Unsorted, "A2"}},
-                   {"1", "2"}},
+        ImportCase{"unsortedStops", "|J1|J2\napple|1|2\npear|1|1\nplum|2\n",
+                   wide(kStimulusRows, true, true), false, "J1|J2", "apple|pear|plum", "", "U:C4"},
+        ImportCase{"unsortedOwnGroup", "|J1|J2\napple|1|NA\npear|1|1\nplum|1\n",
+                   wide(kStimulusRows, true, true, kOwnGroup), true, "J1|J2", "apple|pear|plum",
+                   "111123", "U:C2,U:C4"},
+        ImportCase{"unsortedLeaveOut", "|J1|J2\napple|1|2\npear|1|1\nplum|2\n",
+                   wide(kStimulusRows, true, true, kLeaveOut), true, "J1", "apple|pear|plum", "112",
+                   "U:C4", "J2"},
+        ImportCase{"everyoneLeftOut", "1||2\n|1|1\n", wide(kSubjectRows, false, false, kLeaveOut),
+                   false, "", "1|2|3", "", "U:B1,U:A2", "1|2"},
         // A subject named twice: both are left out, a group of its own mends nothing.
-        ImportCase{"repeatedOwnGroup",
-                   "J1|1|1\nJ2|1|2\nJ1|2|2\n",
-                   wide(kSubjectRows, false, true, MissingData::OwnGroup),
-                   false,
-                   {"J1", "J2", "J1"},
-                   {"1", "2"},
-                   {},
-                   {{Kind::RepeatedSubject, "A3"}, {Kind::RepeatedSubject, "A1"}}},
-        ImportCase{"repeatedLeaveOut",
-                   "J1|1|1\nJ2|1|2\nJ1|2|2\n",
-                   wide(kSubjectRows, false, true, MissingData::LeaveOut),
-                   true,
-                   {"J2"},
-                   {"1", "2"},
-                   Codes{1, 2},
-                   {{Kind::RepeatedSubject, "A3"}, {Kind::RepeatedSubject, "A1"}},
-                   {"J1", "J1"}},
+        ImportCase{"repeatedOwnGroup", "J1|1|1\nJ2|1|2\nJ1|2|2\n",
+                   wide(kSubjectRows, false, true, kOwnGroup), false, "J1|J2|J1", "1|2", "",
+                   "R:A3,R:A1"},
+        ImportCase{"repeatedLeaveOut", "J1|1|1\nJ2|1|2\nJ1|2|2\n",
+                   wide(kSubjectRows, false, true, kLeaveOut), true, "J2", "1|2", "12", "R:A3,R:A1",
+                   "J1|J1"},
         // Long: a stimulus twice in different groups, a row with no subject, a stimulus
         // never listed, a listed one with no group.
-        ImportCase{"longConflictOwnGroup",
-                   "s|c|g\nJ1|apple|1\nJ1|pear|1\nJ1|apple|2\n",
-                   longForm(0, 1, 2, MissingData::OwnGroup),
-                   false,
-                   {"J1"},
-                   {"apple", "pear"},
-                   {},
-                   {{Kind::Conflict, "C4"}}},
-        ImportCase{"longNoSubjectStops",
-                   "s|c|g\nJ1|apple|1\n|pear|1\nJ1|pear|2\n",
-                   longForm(0, 1, 2),
-                   false,
-                   {"J1"},
-                   {"apple", "pear"},
-                   {},
-                   {{Kind::NoSubject, "row 3"}}},
-        ImportCase{"longNoSubjectSkipped",
-                   "s|c|g\nJ1|apple|1\n|pear|1\nJ1|pear|2\n",
-                   longForm(0, 1, 2, MissingData::OwnGroup),
-                   true,
-                   {"J1"},
-                   {"apple", "pear"},
-                   Codes{1, 2},
-                   {{Kind::NoSubject, "row 3"}}},
+        ImportCase{"longConflictOwnGroup", "s|c|g\nJ1|apple|1\nJ1|pear|1\nJ1|apple|2\n",
+                   longForm(0, 1, 2, kOwnGroup), false, "J1", "apple|pear", "", "C:C4"},
+        ImportCase{"longNoSubjectStops", "s|c|g\nJ1|apple|1\n|pear|1\nJ1|pear|2\n",
+                   longForm(0, 1, 2), false, "J1", "apple|pear", "", "N:row 3"},
+        ImportCase{"longNoSubjectSkipped", "s|c|g\nJ1|apple|1\n|pear|1\nJ1|pear|2\n",
+                   longForm(0, 1, 2, kOwnGroup), true, "J1", "apple|pear", "12", "N:row 3"},
         ImportCase{"longMissingOwnGroup",
                    "s|c|g\nJ1|apple|1\nJ1|pear|1\nJ1|plum|1\nJ2|pear|4\nJ2|plum|\n",
-                   longForm(0, 1, 2, MissingData::OwnGroup),
-                   true,
-                   kJ,
-                   kFruit,
-                   Codes{1, 1, 1, 1, 2, 3},
-                   {{Kind::Unsorted, "row 5"}, {Kind::Unsorted, "C6"}}},
+                   longForm(0, 1, 2, kOwnGroup), true, "J1|J2", "apple|pear|plum", "111123",
+                   "U:row 5,U:C6"},
         ImportCase{"longNoStimulusLeaveOut",
                    "s|c|g\nJ1|apple|1\nJ1|pear|1\nJ2||1\nJ2|apple|1\nJ2|pear|1\n",
-                   longForm(0, 1, 2, MissingData::LeaveOut),
-                   true,
-                   {"J1"},
-                   {"apple", "pear"},
-                   Codes{1, 1},
-                   {{Kind::Layout, "B4"}},
-                   {"J2"}},
+                   longForm(0, 1, 2, kLeaveOut), true, "J1", "apple|pear", "11", "L:B4", "J2"},
         // Group rows: a stimulus in two groups, in none, and a cell that is no 0/1.
         ImportCase{"groupRowsProblems",
                    "s|a|b|c\nJ1|1|1|0\nJ1|0|1|1\nJ2|1|0|0\nJ3|1|x|1\nJ3|0|1|0\n",
-                   groupRows(0, {1, 2, 3}, MissingData::LeaveOut),
-                   false,
-                   {},
-                   {"a", "b", "c"},
-                   {},
-                   {{Kind::Conflict, "C3"},
-                    {Kind::Layout, "C5"},
-                    {Kind::Unsorted, "column C"},
-                    {Kind::Unsorted, "column D"}},
-                   {"J1", "J2", "J3"}},
-        ImportCase{"groupRowsOwnGroup",
-                   "s|a|b|c\nJ1|1|0|0\n",
-                   groupRows(0, {1, 2, 3}, MissingData::OwnGroup),
-                   true,
-                   {"J1"},
-                   {"a", "b", "c"},
-                   Codes{1, 2, 3},
-                   {{Kind::Unsorted, "column C"}, {Kind::Unsorted, "column D"}}},
+                   groupRows(0, {1, 2, 3}, kLeaveOut), false, "", "a|b|c", "",
+                   "C:C3,L:C5,U:column C,U:column D", "J1|J2|J3"},
+        ImportCase{"groupRowsOwnGroup", "s|a|b|c\nJ1|1|0|0\n", groupRows(0, {1, 2, 3}, kOwnGroup),
+                   true, "J1", "a|b|c", "123", "U:column C,U:column D"},
         // Settings that do not fit the table refuse whatever the choice.
-        ImportCase{"oneCell",
-                   "5",
-                   wide(kSubjectRows, false, false, MissingData::LeaveOut),
-                   false,
-                   {},
-                   {},
-                   {},
-                   {{Kind::Layout, ""}}},
-        ImportCase{"noSubject",
-                   "a|b\n",
-                   wide(kSubjectRows, true, false),
-                   false,
-                   {},
-                   {},
-                   {},
-                   {{Kind::Layout, ""}}},
-        ImportCase{"columnsMisfit",
-                   kLong,
-                   longForm(-1, 1, 9),
-                   false,
-                   {},
-                   {},
-                   {},
-                   {{Kind::Layout, ""}, {Kind::Layout, "column J"}}},
-        ImportCase{"columnTwice",
-                   kGroups,
-                   groupRows(2, {2, 3}),
-                   false,
-                   {},
-                   {},
-                   {},
-                   {{Kind::Layout, "column C"}}}),
-    [](const auto& info) { return std::string(info.param.name); });
+        ImportCase{"oneCell", "5", wide(kSubjectRows, false, false, kLeaveOut), false, "", "", "",
+                   "L:"},
+        ImportCase{"noSubject", "a|b\n", wide(kSubjectRows, true, false), false, "", "", "", "L:"},
+        ImportCase{"columnsMisfit", kLong, longForm(-1, 1, 9), false, "", "", "", "L:,L:column J"},
+        ImportCase{"columnTwice", kGroups, groupRows(2, {2, 3}), false, "", "", "", "L:column C"}),
+    testsupport::ByName());
 
 TEST(ImportTexts, SayWhatWasFoundAndHowItIsRead) {
     const auto study =
@@ -371,30 +221,27 @@ TEST(ImportedCodes, GiveTheMatricesOfThePlainSortData) {
     std::mt19937 random(7);
     std::vector<std::vector<int>> codes(kSubjects, std::vector<int>(kStimuli));
     std::string plain;
-    for (auto& subject : codes) {
-        for (int& code : subject) {
-            code = static_cast<int>(random() % 4) + 1;
-            plain += std::to_string(code) + " ";
-        }
-        plain += "\n";
-    }
     std::string subjectRows;
-    std::string stimulusRows;
-    std::string longForm = "subject|stimulus|group\n";
+    std::string longRows = "subject|stimulus|group\n";
     std::string groups = "subject";
-    for (int j = 0; j < kStimuli; ++j) {
-        groups += "|s" + std::to_string(j + 1);
+    std::vector<int> stimulusColumns;
+    for (int j = 1; j <= kStimuli; ++j) {
+        groups += "|s" + std::to_string(j);
+        stimulusColumns.push_back(j);
     }
     groups += "\n";
     for (int s = 0; s < kSubjects; ++s) {
         for (int j = 0; j < kStimuli; ++j) {
+            codes[s][j] = static_cast<int>(random() % 4) + 1;
+            plain += std::to_string(codes[s][j]) + " ";
             subjectRows += (j ? "|" : "") + std::to_string(codes[s][j]);
-            // Long: the stimuli listed from the last, group ids unique over the file.
-            const int k = kStimuli - 1 - j;
-            longForm += "P" + std::to_string(s) + "|s" + std::to_string(k + 1) + "|" +
-                        std::to_string(100 * s + codes[s][k]) + "\n";
         }
+        plain += "\n";
         subjectRows += "\n";
+        for (int j = kStimuli - 1; j >= 0; --j) { // listed from the last, ids unique in the file
+            longRows += "P" + std::to_string(s) + "|s" + std::to_string(j + 1) + "|" +
+                        std::to_string(100 * s + codes[s][j]) + "\n";
+        }
         for (int group = 1; group <= 4; ++group) {
             groups += "P" + std::to_string(s);
             for (int j = 0; j < kStimuli; ++j) {
@@ -404,26 +251,14 @@ TEST(ImportedCodes, GiveTheMatricesOfThePlainSortData) {
         }
     }
     // Stimulus rows: words that mean other groups for other subjects.
-    std::vector<std::string> transposed(kStimuli);
+    std::string stimulusRows;
     for (int j = 0; j < kStimuli; ++j) {
         for (int s = 0; s < kSubjects; ++s) {
-            transposed[j] +=
+            stimulusRows +=
                 (s ? "|" : "") + std::string(1, static_cast<char>('a' + codes[s][j] + s));
         }
+        stimulusRows += "\n";
     }
-    for (const auto& row : transposed) {
-        stimulusRows += row + "\n";
-    }
-    std::vector<int> stimulusColumns;
-    for (int j = 1; j <= kStimuli; ++j) {
-        stimulusColumns.push_back(j);
-    }
-    const std::vector<std::pair<std::string, ImportSettings>> tables{
-        {subjectRows, wide(kSubjectRows, false, false)},
-        {stimulusRows, wide(kStimulusRows, false, false)},
-        {longForm, ::longForm(0, 1, 2)},
-        {groups, groupRows(0, stimulusColumns)},
-    };
     const auto run = [](const testsupport::TempDir& dir, const std::string& input) {
         testsupport::writeFile(dir.file("in.txt"), input);
         dissim::RunState state =
@@ -435,7 +270,11 @@ TEST(ImportedCodes, GiveTheMatricesOfThePlainSortData) {
     };
     testsupport::TempDir dir;
     const std::string expected = run(dir, plain);
-    for (const auto& [text, settings] : tables) {
+    for (const auto& [text, settings] : std::vector<std::pair<std::string, ImportSettings>>{
+             {subjectRows, wide(kSubjectRows, false, false)},
+             {stimulusRows, wide(kStimulusRows, false, false)},
+             {longRows, longForm(0, 1, 2)},
+             {groups, groupRows(0, stimulusColumns)}}) {
         const auto study = dissim::importStudy(testsupport::tableOf(text), settings);
         ASSERT_TRUE(study.usable) << study.refusal;
         ASSERT_EQ(study.codes.size(), std::size_t{kSubjects * kStimuli});
@@ -446,10 +285,6 @@ TEST(ImportedCodes, GiveTheMatricesOfThePlainSortData) {
         EXPECT_EQ(run(dir, imported), expected) << text;
     }
 }
-
-} // namespace
-
-namespace {
 
 // A long table whose every row names a subject and a stimulus of its own, as settings that take
 // the wrong columns make of any export: a study of rows x rows cells, nearly all unsorted.
