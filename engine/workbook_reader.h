@@ -34,9 +34,13 @@ std::string unreadableSpreadsheet(std::string_view bytes);
 std::vector<std::string> workbookSheetNames(std::string_view bytes);
 
 // One sheet (counted from 0) as a table, its cells as the spreadsheet shows them: shared,
-// inline and rich-text strings; numbers as their shortest exact decimal text; booleans as
-// TRUE/FALSE; a formula's cached value; empty and merged cells empty. The table's name is the
-// sheet's. A sheet with no cells (a chart sheet, say) fails with a message that says so.
+// inline and rich-text strings; numbers as the General format shows them, in at most 15
+// significant digits (0.1+0.2 as "0.3", spreadsheet_number.h), percentages and currencies
+// included; booleans as TRUE/FALSE; errors as their text ("#DIV/0!"); a formula's cached value;
+// dates in .ods as the text shown, in .xlsx as the serial number (no number format is applied
+// there); empty cells empty, and merged cells empty but the first. The table ends
+// with the last row and column that hold a value. The table's name is the sheet's. A sheet
+// with no values (an empty sheet, a chart sheet) fails with a message that says so.
 Table readWorkbookSheet(std::string_view bytes, std::size_t sheet);
 
 } // namespace dissim

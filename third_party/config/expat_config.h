@@ -12,8 +12,14 @@
 #define STDC_HEADERS 1
 
 /* Where the hash salt's random bytes come from: rand_s on Windows (expat's own choice there);
-   getrandom elsewhere (Emscripten's C library, from the browser's or node's crypto). */
-#if !defined(_WIN32)
+   under Emscripten, whose C library has no getrandom, its getentropy (the browser's or node's
+   crypto.getRandomValues) in the place of BSD's arc4random_buf; getrandom elsewhere. */
+#if defined(__EMSCRIPTEN__)
+#  include <stddef.h>
+int getentropy(void *buffer, size_t length);
+#  define HAVE_ARC4RANDOM_BUF 1
+#  define arc4random_buf(buffer, length) ((void)getentropy((buffer), (length)))
+#elif !defined(_WIN32)
 #  define HAVE_GETRANDOM 1
 #endif
 
