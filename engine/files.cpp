@@ -30,6 +30,7 @@ InputFile::InputFile(const std::string& path) : path_(path) {
         close();
         throw RunError("the input file " + quoted(path) + " is a folder, not a file");
     }
+    onDisk_ = facts.kind == platform::FileKind::DiskFile;
 }
 
 InputFile::~InputFile() {

@@ -31,11 +31,16 @@ public:
     // Whether path names this file (false when path cannot be examined).
     bool isNamedBy(const std::string& path) const;
 
+    // Whether the file is one with bytes on a disk, which can be read ahead of the run without
+    // waiting on anyone (a pipe or a device may block until its writer writes, or be read once).
+    bool isOnDisk() const { return onDisk_; }
+
     void close() noexcept;
 
 private:
     platform::NativeFile file_ = platform::kNoFile;
     std::string path_;
+    bool onDisk_ = false;
 };
 
 // A file open for sequential writing: created if missing, emptied once it is known not to be

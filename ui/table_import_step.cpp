@@ -25,7 +25,9 @@ std::int64_t typedCount(const CountValue& count) {
     }
 }
 
-// The file's first bytes, and whether they are all of it; nothing where it cannot be read.
+// The file's first bytes, and whether they are all of it; nothing where it cannot be read, or
+// is no file on a disk: a pipe or a device is read by the run alone, as plain sort data, since
+// reading ahead would wait on its writer (or take the bytes the run needs).
 struct FileStart {
     std::string bytes;
     bool whole = false;
@@ -33,6 +35,9 @@ struct FileStart {
 std::optional<FileStart> readStart(const std::string& path) {
     try {
         InputFile file(path);
+        if (!file.isOnDisk()) {
+            return std::nullopt;
+        }
         FileStart start;
         start.bytes.resize(kInputLookBytes);
         std::size_t got = 0;
