@@ -64,9 +64,11 @@ bool makeWorkbooks(const std::filesystem::path& folder) {
     std::printf("workbook: making the .xlsx and .ods with LibreOffice (a minute)\n");
     const std::string home = (folder / "dissim-bench-soffice-home").string();
     for (const char* format : {"xlsx", "ods"}) {
-        if (!run("HOME='" + home + "' soffice --headless --infilter='CSV:44,34,76,1' "
-                 "--convert-to " + format + " --outdir " + quotedPath(folder) + " " +
-                 quotedPath(csv) + " >/dev/null 2>&1")) {
+        if (!run("HOME='" + home +
+                 "' soffice --headless --infilter='CSV:44,34,76,1' "
+                 "--convert-to " +
+                 format + " --outdir " + quotedPath(folder) + " " + quotedPath(csv) +
+                 " >/dev/null 2>&1")) {
             std::printf("workbook: LibreOffice failed to make the .%s\n", format);
             return false;
         }
@@ -106,7 +108,8 @@ double timeEngine(const std::filesystem::path& path) {
 double timeReadxl(const std::filesystem::path& path) {
     const std::string command =
         "Rscript -e 'suppressMessages(library(readxl)); "
-        "t <- system.time(x <- readxl::read_excel(\"" + path.string() +
+        "t <- system.time(x <- readxl::read_excel(\"" +
+        path.string() +
         "\", col_names = FALSE, .name_repair = \"minimal\"))[[\"elapsed\"]]; "
         "cat(if (nrow(x) == 1000 && ncol(x) == 1000) t else -1)' 2>/dev/null";
     FILE* pipe = ::popen(command.c_str(), "r");
@@ -121,8 +124,8 @@ double timeReadxl(const std::filesystem::path& path) {
 }
 
 void print(const char* what, const Spread& spread) {
-    std::printf("  %-34s %8.1f (%6.1f-%6.1f)\n", what, spread.median() * 1e3,
-                spread.least() * 1e3, spread.most() * 1e3);
+    std::printf("  %-34s %8.1f (%6.1f-%6.1f)\n", what, spread.median() * 1e3, spread.least() * 1e3,
+                spread.most() * 1e3);
 }
 
 } // namespace
@@ -145,8 +148,9 @@ bool benchWorkbook(const std::filesystem::path& folder, int rounds) {
     for (int round = 0; round < rounds; ++round) {
         for (int k = 0; k < entries; ++k) {
             const int e = (k + round) % entries;
-            const double seconds = e == 0 ? timeEngine(xlsx) : e == 1 ? timeEngine(ods)
-                                                                      : timeReadxl(xlsx);
+            const double seconds = e == 0   ? timeEngine(xlsx)
+                                   : e == 1 ? timeEngine(ods)
+                                            : timeReadxl(xlsx);
             good = good && seconds >= 0;
             (e == 0 ? engineXlsx : e == 1 ? engineOds : readxl).values.push_back(seconds);
         }

@@ -37,9 +37,9 @@ private:
 
     Table& table_;
     std::string sheet_;
-    std::uint64_t row_ = kNoRow;  // the row being built
-    std::uint64_t columns_ = 0;   // its cells so far
-    std::uint64_t lastRow_ = 0;   // the last place given, values or not
+    std::uint64_t row_ = kNoRow; // the row being built
+    std::uint64_t columns_ = 0;  // its cells so far
+    std::uint64_t lastRow_ = 0;  // the last place given, values or not
     std::uint64_t lastColumn_ = 0;
     bool placed_ = false;
     std::uint64_t cells_ = 0;

@@ -19,7 +19,7 @@ struct XlsxSheet {
 };
 
 struct XlsxWorkbook {
-    std::string part;          // "xl/workbook.xml"
+    std::string part; // "xl/workbook.xml"
     std::vector<XlsxSheet> sheets;
     std::string sharedStrings; // "xl/sharedStrings.xml"; empty where there is none
 };

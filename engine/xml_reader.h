@@ -105,8 +105,8 @@ private:
     void* parser_ = nullptr; // expat's XML_Parser
     std::size_t depth_ = 0;
     bool stopped_ = false;
-    std::string refusal_;        // why a callback stopped the parser
-    std::exception_ptr thrown_;  // what a handler threw
+    std::string refusal_;       // why a callback stopped the parser
+    std::exception_ptr thrown_; // what a handler threw
 };
 
 // A whole XML text read with one reader.

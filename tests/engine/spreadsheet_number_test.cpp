@@ -96,7 +96,7 @@ const EscapeCase kEscapes[] = {
     {"_x005F_x0041_", "_x0041_"},
     {"_x00e9_", "\xC3\xA9"},
     {"_xD83D__xDE00_", "\xF0\x9F\x98\x80"}, // a surrogate pair: U+1F600
-    {"_xD83D_", "\xEF\xBF\xBD"},             // a lone surrogate: U+FFFD
+    {"_xD83D_", "\xEF\xBF\xBD"},            // a lone surrogate: U+FFFD
     {"_x12_", "_x12_"},
     {"_xZZZZ_", "_xZZZZ_"},
     {"_x0041", "_x0041"},
@@ -117,11 +117,19 @@ struct ReferenceCase {
 };
 
 const ReferenceCase kReferences[] = {
-    {"A1", true, 0, 0},       {"B7", true, 6, 1},        {"Z10", true, 9, 25},
-    {"AA1", true, 0, 26},     {"XFD1048576", true, 1048575, 16383},
-    {"", false, 0, 0},        {"A", false, 0, 0},        {"7", false, 0, 0},
-    {"A0", false, 0, 0},      {"a1", false, 0, 0},       {"A1B", false, 0, 0},
-    {"$A$1", false, 0, 0},    {"AAAAAAAAAAAAA1", false, 0, 0},
+    {"A1", true, 0, 0},
+    {"B7", true, 6, 1},
+    {"Z10", true, 9, 25},
+    {"AA1", true, 0, 26},
+    {"XFD1048576", true, 1048575, 16383},
+    {"", false, 0, 0},
+    {"A", false, 0, 0},
+    {"7", false, 0, 0},
+    {"A0", false, 0, 0},
+    {"a1", false, 0, 0},
+    {"A1B", false, 0, 0},
+    {"$A$1", false, 0, 0},
+    {"AAAAAAAAAAAAA1", false, 0, 0},
     {"A99999999999999999999", false, 0, 0},
 };
 

@@ -42,8 +42,7 @@ std::string shown(const Table& table) {
     return text;
 }
 
-template <typename Fn>
-std::string failure(Fn fn) {
+template <typename Fn> std::string failure(Fn fn) {
     try {
         fn();
     } catch (const RunError& error) {
@@ -61,32 +60,30 @@ const char* const kSubjectRows =
     "P04|-3|-3|-3|-3|-3|-3|-3|-3|-3|-3|-3|-3\n"
     "P05|2|1|2|1|2|1|2|1|2|1|2|1\n";
 
-const char* const kStimulusWords =
-    "stimulus|P01|P02|P03|P04|P05\n"
-    "apple|red|sweet|sour|big|round\n"
-    "banana|red|sweet|big|big|small\n"
-    "cherry|sweet|sweet|small|big|round\n"
-    "date|sweet|sour|round|big|small\n"
-    "elderberry|sour|sour|long|big|round\n"
-    "fig|sour|big|soft|big|small\n"
-    "grape|red|big|hard|big|round\n"
-    "honeydew|big|big|dry|big|small\n"
-    "kiwi|big|sweet|juicy|big|round\n"
-    "lemon|sweet|sour|green|big|small\n"
-    "mango|sour|big|red|big|round\n"
-    "nectarine|red|sweet|sweet|big|small\n";
+const char* const kStimulusWords = "stimulus|P01|P02|P03|P04|P05\n"
+                                   "apple|red|sweet|sour|big|round\n"
+                                   "banana|red|sweet|big|big|small\n"
+                                   "cherry|sweet|sweet|small|big|round\n"
+                                   "date|sweet|sour|round|big|small\n"
+                                   "elderberry|sour|sour|long|big|round\n"
+                                   "fig|sour|big|soft|big|small\n"
+                                   "grape|red|big|hard|big|round\n"
+                                   "honeydew|big|big|dry|big|small\n"
+                                   "kiwi|big|sweet|juicy|big|round\n"
+                                   "lemon|sweet|sour|green|big|small\n"
+                                   "mango|sour|big|red|big|round\n"
+                                   "nectarine|red|sweet|sweet|big|small\n";
 
 // LibreOffice's cells.xlsx and cells.ods (from cells.fods): the same cells either way.
-const char* const kLibreOfficeCells =
-    "text|rich bold and italic|two\\nlines|a  b\n"
-    "3|0.3|1E-20|3\n"
-    "TRUE|FALSE|#DIV/0!|text!\n"
-    "||7\n"
-    "merged||0.25|-12.5\n"
-    "same|same|same\n"
-    "same|same|same\n"
-    "same|same|same\n"
-    "1.23456789012346E+17|0.000012345||D9\n";
+const char* const kLibreOfficeCells = "text|rich bold and italic|two\\nlines|a  b\n"
+                                      "3|0.3|1E-20|3\n"
+                                      "TRUE|FALSE|#DIV/0!|text!\n"
+                                      "||7\n"
+                                      "merged||0.25|-12.5\n"
+                                      "same|same|same\n"
+                                      "same|same|same\n"
+                                      "same|same|same\n"
+                                      "1.23456789012346E+17|0.000012345||D9\n";
 
 struct SheetCase {
     const char* file;
@@ -102,15 +99,16 @@ const SheetCase kSheets[] = {
     {"cells.ods", 1, "Second sheet", "second\n|2\n"},
     {"cells-openpyxl.xlsx", 0, "Data",
      "text|3|0.3|3|TRUE||1E-20\n"
-     "|FALSE|-0.5|1.23456789012346E+19|\xC3\xBCn\xC3\xAF" "c\xC3\xB6" "d\xC3\xA9\n"
+     "|FALSE|-0.5|1.23456789012346E+19|\xC3\xBCn\xC3\xAF"
+     "c\xC3\xB6"
+     "d\xC3\xA9\n"
      "merged||7\n"},
     {"cells-openpyxl.xlsx", 1, "Zweite Seite", "\n|b2\n"},
     {"cells-xlsxwriter.xlsx", 0, "Values",
      "text|rich bold text\n"
      "3|0.3|ab|#DIV/0!|TRUE\n"
      "FALSE|merged||1E-20\n"},
-    {"inline-xlsxwriter.xlsx", 0, "Inline",
-     "subject|apple|banana\nP01|1|2\nP02|two words|2.5\n"},
+    {"inline-xlsxwriter.xlsx", 0, "Inline", "subject|apple|banana\nP01|1|2\nP02|two words|2.5\n"},
     {"study-subject-rows.xlsx", 0, "study-subject-rows", kSubjectRows},
     {"study-subject-rows.ods", 0, "study-subject-rows", kSubjectRows},
     {"study-stimulus-words.xlsx", 0, "study-stimulus-words", kStimulusWords},
@@ -184,7 +182,8 @@ const FailureCase kFailures[] = {
      "the sheet \"Empty\" is empty: it has no cells with values"},
     {"cells.ods", 2, WorkbookKind::Ods, "",
      "the sheet \"Empty\" is empty: it has no cells with values"},
-    {"cells.xlsx", 3, WorkbookKind::Xlsx, "", "the workbook has 3 sheets: it has no sheet number 4"},
+    {"cells.xlsx", 3, WorkbookKind::Xlsx, "",
+     "the workbook has 3 sheets: it has no sheet number 4"},
     {"cells.ods", 3, WorkbookKind::Ods, "", "the workbook has 3 sheets: it has no sheet number 4"},
     {"handmade/hand-made.xlsx", 1, WorkbookKind::Xlsx, "",
      "the sheet \"Chart\" is a chart: it has no cells to read"},
@@ -243,15 +242,17 @@ TEST(WorkbookReader, FailsClearly) {
         const std::string bytes = workbookFile(c.file);
         EXPECT_EQ(dissim::workbookKind(bytes), c.kind) << c.file;
         EXPECT_EQ(dissim::unreadableSpreadsheet(bytes), c.unreadable) << c.file;
-        EXPECT_EQ(failure([&] { dissim::readWorkbookSheet(bytes, c.sheet); }), c.failure)
-            << c.file;
+        EXPECT_EQ(failure([&] { dissim::readWorkbookSheet(bytes, c.sheet); }), c.failure) << c.file;
     }
 }
 
 TEST(WorkbookReader, LeavesOtherFilesToOthers) {
     for (const std::string& bytes :
          {std::string(), std::string("1 2 3\n4 5 6\n"), std::string("a;b\n\"c\";d\n"),
-          std::string("\xFF\xFE" "a\0b\0", 6), std::string("PK")}) {
+          std::string("\xFF\xFE"
+                      "a\0b\0",
+                      6),
+          std::string("PK")}) {
         EXPECT_EQ(dissim::workbookKind(bytes), WorkbookKind::NotAWorkbook);
         EXPECT_EQ(dissim::unreadableSpreadsheet(bytes), "");
         EXPECT_EQ(failure([&] { dissim::workbookSheetNames(bytes); }),
@@ -352,8 +353,9 @@ struct OdsCase {
 std::vector<OdsCase> odsCases() {
     const std::string text = "office:value-type=\"string\"";
     return {
-        {"<table:table-row>" + odsCell(text, "<text:p>a<text:s/>b<text:s text:c=\"3\"/>c</text:p>"
-                                             "<text:p>d<text:tab/>e<text:line-break/>f</text:p>") +
+        {"<table:table-row>" +
+             odsCell(text, "<text:p>a<text:s/>b<text:s text:c=\"3\"/>c</text:p>"
+                           "<text:p>d<text:tab/>e<text:line-break/>f</text:p>") +
              "</table:table-row>",
          "a b   c\\nd\te\\nf\n", ""},
         {"<table:table-row>" +
@@ -393,7 +395,8 @@ std::vector<OdsCase> odsCases() {
              "</table:table-row>",
          "r|r\nr|r\nr|r\n", ""},
         {"<table:table-row>" +
-             odsCell(text + " table:number-columns-repeated=\"99999999999\"", "<text:p>w</text:p>") +
+             odsCell(text + " table:number-columns-repeated=\"99999999999\"",
+                     "<text:p>w</text:p>") +
              "</table:table-row>",
          "", "the sheet \"T\" has a value past the last column a spreadsheet has"},
         {"<table:table-row table:number-rows-repeated=\"2000000\">" +
@@ -407,10 +410,11 @@ TEST(OdsContentReader, ReadsTheContentPart) {
         dissim::OdsContentReader reader("the part", 1);
         bool empty = true;
         const std::string message = failure([&] {
-            reader.feed(odsContent("<table:table table:name=\"Before\"><table:table-row>" +
-                                   odsCell("office:value-type=\"string\"", "<text:p>no</text:p>") +
-                                   "</table:table-row></table:table><table:table table:name=\"T\">" +
-                                   c.rows + "</table:table><table:table table:name=\"After\"/>"));
+            reader.feed(
+                odsContent("<table:table table:name=\"Before\"><table:table-row>" +
+                           odsCell("office:value-type=\"string\"", "<text:p>no</text:p>") +
+                           "</table:table-row></table:table><table:table table:name=\"T\">" +
+                           c.rows + "</table:table><table:table table:name=\"After\"/>"));
             reader.finish();
             const Table table = reader.takeTable(empty);
             EXPECT_EQ(table.name, "T");

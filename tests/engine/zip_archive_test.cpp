@@ -19,8 +19,7 @@ using testsupport::ZipEntry;
 using testsupport::zipOf;
 
 // The message of what fn throws; empty if it throws nothing.
-template <typename Fn>
-std::string failure(Fn fn) {
+template <typename Fn> std::string failure(Fn fn) {
     try {
         fn();
     } catch (const RunError& error) {
@@ -35,8 +34,8 @@ TEST(ZipArchive, ReadsEntriesByName) {
                                      {"empty", ""},
                                      {"big", std::string(200000, 'x')}});
     ZipArchive archive(bytes, "the workbook");
-    EXPECT_EQ(archive.names(), (std::vector<std::string>{"mimetype", "xl/Workbook.xml", "empty",
-                                                         "big"}));
+    EXPECT_EQ(archive.names(),
+              (std::vector<std::string>{"mimetype", "xl/Workbook.xml", "empty", "big"}));
     EXPECT_EQ(archive.read("mimetype"), "text");
     // Office's part names match whatever the case of their letters.
     EXPECT_TRUE(archive.has("xl/workbook.xml"));
@@ -44,8 +43,7 @@ TEST(ZipArchive, ReadsEntriesByName) {
     EXPECT_EQ(archive.read("empty"), "");
     EXPECT_EQ(archive.read("big"), std::string(200000, 'x'));
     EXPECT_FALSE(archive.has("missing"));
-    EXPECT_EQ(failure([&] { archive.read("missing"); }),
-              "the workbook has no part \"missing\"");
+    EXPECT_EQ(failure([&] { archive.read("missing"); }), "the workbook has no part \"missing\"");
     // Streamed in pieces, and stopped when the reader has enough.
     std::size_t pieces = 0;
     std::string streamed;
@@ -74,22 +72,36 @@ const std::string kData(5000, 'd');
 
 const EntryCase kEntries[] = {
     {"as declared", {"e", kData}, ""},
-    {"a size that says less", {"e", kData, 10}, "is damaged: it does not inflate to what the "
-                                                "archive says"},
-    {"a size that says more", {"e", kData, 6000}, "is damaged: it does not inflate to what the "
-                                                  "archive says"},
-    {"a wrong checksum", {"e", kData, -1, 1234}, "is damaged: it does not inflate to what the "
-                                                 "archive says"},
-    {"a size past the bound", {"e", kData, 2000000000}, "inflates to more than 1 GB, far more "
-                                                        "than a table needs: the file is no "
-                                                        "workbook a spreadsheet saves (a zip "
-                                                        "bomb?)"},
-    {"encrypted", {"e", kData, -1, -1, 1}, "is encrypted: the workbook is protected by a "
-                                           "password"},
-    {"bzip2", {"e", kData, -1, -1, 0, 12}, "is compressed in a way this program cannot read "
-                                           "(method 12)"},
-    {"not deflated as it says", {"e", kData, -1, -1, 0, 8}, "is damaged: it does not inflate to "
-                                                            "what the archive says"},
+    {"a size that says less",
+     {"e", kData, 10},
+     "is damaged: it does not inflate to what the "
+     "archive says"},
+    {"a size that says more",
+     {"e", kData, 6000},
+     "is damaged: it does not inflate to what the "
+     "archive says"},
+    {"a wrong checksum",
+     {"e", kData, -1, 1234},
+     "is damaged: it does not inflate to what the "
+     "archive says"},
+    {"a size past the bound",
+     {"e", kData, 2000000000},
+     "inflates to more than 1 GB, far more "
+     "than a table needs: the file is no "
+     "workbook a spreadsheet saves (a zip "
+     "bomb?)"},
+    {"encrypted",
+     {"e", kData, -1, -1, 1},
+     "is encrypted: the workbook is protected by a "
+     "password"},
+    {"bzip2",
+     {"e", kData, -1, -1, 0, 12},
+     "is compressed in a way this program cannot read "
+     "(method 12)"},
+    {"not deflated as it says",
+     {"e", kData, -1, -1, 0, 8},
+     "is damaged: it does not inflate to "
+     "what the archive says"},
 };
 
 TEST(ZipArchive, TrustsNothingAnEntryDeclares) {
@@ -162,7 +174,8 @@ TEST(ZipArchive, RefusesWhatIsNoArchive) {
 
 // Elements and text as a handler sees them.
 struct Recorder : dissim::XmlHandler {
-    void startElement(const dissim::XmlName& name, const dissim::XmlAttributes& attributes) override {
+    void startElement(const dissim::XmlName& name,
+                      const dissim::XmlAttributes& attributes) override {
         log += "<" + std::string(name.local);
         if (!name.space.empty()) {
             log += "{" + std::string(name.space) + "}";

@@ -46,8 +46,8 @@ inline std::string zipOf(const std::vector<ZipEntry>& entries) {
     std::string body;
     std::string directory;
     for (const ZipEntry& entry : entries) {
-        const auto crc = static_cast<std::uint32_t>(
-            entry.declaredCrc >= 0 ? entry.declaredCrc : crc32Of(entry.data));
+        const auto crc = static_cast<std::uint32_t>(entry.declaredCrc >= 0 ? entry.declaredCrc
+                                                                           : crc32Of(entry.data));
         const auto size = static_cast<std::uint32_t>(
             entry.declaredSize >= 0 ? entry.declaredSize
                                     : static_cast<std::int64_t>(entry.data.size()));
@@ -103,16 +103,19 @@ inline std::string xlsxOf(const std::string& sheetXml, const std::string& shared
                                 "content-types\"/>"},
         {"_rels/.rels", "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/"
                         "relationships\"><Relationship Id=\"rId1\" Type=\"" +
-                            rels + "/officeDocument\" Target=\"xl/workbook.xml\"/></Relationships>"},
+                            rels +
+                            "/officeDocument\" Target=\"xl/workbook.xml\"/></Relationships>"},
         {"xl/workbook.xml", "<workbook xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/"
                             "2006/main\" xmlns:r=\"" +
-                                rels + "\"><sheets><sheet name=\"S\" sheetId=\"1\" r:id=\"rId1\"/>"
-                                       "</sheets></workbook>"},
+                                rels +
+                                "\"><sheets><sheet name=\"S\" sheetId=\"1\" r:id=\"rId1\"/>"
+                                "</sheets></workbook>"},
         {"xl/_rels/workbook.xml.rels",
          "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
          "<Relationship Id=\"rId1\" Type=\"" +
-             rels + "/worksheet\" Target=\"worksheets/sheet1.xml\"/><Relationship Id=\"rId2\" "
-                    "Type=\"" +
+             rels +
+             "/worksheet\" Target=\"worksheets/sheet1.xml\"/><Relationship Id=\"rId2\" "
+             "Type=\"" +
              rels + "/sharedStrings\" Target=\"sharedStrings.xml\"/></Relationships>"},
         {"xl/worksheets/sheet1.xml", sheetXml},
     };
