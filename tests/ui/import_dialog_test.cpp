@@ -1,7 +1,4 @@
-// The Import dialog in the Qt window: a table chosen at step 2 opens it over the real workflow
-// and model; each choice redraws what comes of it; OK, Cancel, Save List and the keyboard do
-// what they say; and a run after OK writes the matrices of the same study given as plain sort
-// data. Controls are found by the names every window gives them (import_texts.h).
+// The Qt Import dialog over the real window: opening, choices, OK/Cancel, Save List, keyboard.
 
 #include "import_texts.h"
 #include "modal_answerer.h"
@@ -20,15 +17,11 @@
 #include <filesystem>
 #include <functional>
 
-using testsupport::ModalAnswerer;
-using testsupport::TempDir;
-using testsupport::WindowFixture;
 namespace names = dissim::ui::import_texts::names;
 
 namespace {
 
-// The worked example (subject 1: apple and banana together; subject 2: banana and cherry) as
-// researchers keep it.
+// The worked example (S1: apple and banana together; S2: banana and cherry) as tables.
 const QByteArray kStimulusRows = ",S1,S2\napple,fruit,red\nbanana,fruit,yellow\n"
                                  "cherry,stone,yellow\n";
 const QByteArray kSubjectRows = "subject,apple,banana,cherry\nS1,1,1,2\nS2,5,6,6\n";
@@ -36,320 +29,252 @@ const QByteArray kLong = "subject,card,group\nS1,banana,1\nS1,cherry,2\nS1,apple
                          "S2,cherry,b\nS2,apple,a\nS2,banana,b\n";
 const QByteArray kGroupRows = "subject,apple,banana,cherry\nS1,1,1,0\nS1,0,0,1\nS2,1,0,0\n"
                               "S2,0,1,1\n";
-// The long table with subject 2's cherry unsorted.
-const QByteArray kLongUnsorted = "subject,card,group\nS1,banana,1\nS1,cherry,2\nS1,apple,1\n"
-                                 "S2,cherry,\nS2,apple,a\nS2,banana,b\n";
+const QByteArray kLongUnsorted = QByteArray(kLong).replace("cherry,b", "cherry,");
 
 QWidget* control(QWidget& dialog, const char* name) {
     return dialog.findChild<QWidget*>(QLatin1String(name));
-}
-
-QStringList lines(QWidget& dialog, const char* name) {
-    QStringList texts;
-    auto* list = static_cast<QListWidget*>(control(dialog, name));
-    for (int i = 0; i < list->count(); ++i) {
-        texts << list->item(i)->text();
-    }
-    return texts;
 }
 
 QString labelText(QWidget& dialog, const char* name) {
     return static_cast<QLabel*>(control(dialog, name))->text();
 }
 
-// A choice as a person makes it: "cboLayout=2" picks a combo box's third entry,
-// "chkNamesInFirstRow=0" clears a check box.
-void choose(QWidget& dialog, const QString& move) {
-    const QStringList parts = move.split(u'=');
-    QWidget* target = control(dialog, parts[0].toLatin1().constData());
-    QVERIFY2(target != nullptr && target->isVisible() && target->isEnabled(), qPrintable(move));
-    if (auto* combo = qobject_cast<QComboBox*>(target)) {
-        combo->setCurrentIndex(parts[1].toInt());
-    } else {
-        static_cast<QCheckBox*>(target)->setChecked(parts[1] == QLatin1String("1"));
+void click(QWidget& dialog, const char* name) {
+    static_cast<QPushButton*>(control(dialog, name))->click();
+}
+
+// The entries of a combo box or the lines of a list, joined by '|'.
+QString itemsOf(QWidget& dialog, const QString& name) {
+    QWidget* widget = dialog.findChild<QWidget*>(name);
+    auto* combo = qobject_cast<QComboBox*>(widget);
+    const QAbstractItemModel* model =
+        combo != nullptr ? combo->model() : static_cast<QListWidget*>(widget)->model();
+    QStringList texts;
+    for (int i = 0; i < model->rowCount(); ++i) {
+        texts << model->index(i, 0).data().toString();
+    }
+    return texts.join(u'|');
+}
+
+// "cboLayout=2" picks an entry, "chkNamesInFirstRow=0" clears, "cboSheet?a|b" checks entries.
+void choose(QWidget& dialog, const QString& moves) {
+    for (const QString& move : moves.split(u' ', Qt::SkipEmptyParts)) {
+        const QStringList parts = move.split(QRegularExpression("[=?]"));
+        QWidget* target = control(dialog, parts[0].toLatin1().constData());
+        QVERIFY2(target != nullptr && target->isVisible() && target->isEnabled(), qPrintable(move));
+        if (move.contains(u'?')) {
+            QCOMPARE(itemsOf(dialog, parts[0]), QString(parts[1]).replace(u'_', u' '));
+        } else if (auto* combo = qobject_cast<QComboBox*>(target)) {
+            combo->setCurrentIndex(parts[1].toInt());
+        } else {
+            static_cast<QCheckBox*>(target)->setChecked(parts[1] == QLatin1String("1"));
+        }
     }
 }
 
-// The names of the controls that show, and of those that take input.
-QStringList shownControls(QWidget& dialog, bool enabledOnly) {
+// The names of the controls that show and take input.
+QStringList enabledControls(QWidget& dialog) {
     QStringList shown;
-    for (const char* name :
-         {names::kSheet, names::kSeparator, names::kLayout, names::kNamesInFirstRow,
-          names::kNamesInFirstColumn, names::kSubjectColumn, names::kStimulusColumn,
-          names::kGroupColumn, names::kFirstStimulusColumn, names::kLastStimulusColumn,
-          names::kMissing, names::kPreview, names::kStimuli, names::kSaveList, names::kProblems,
-          names::kOk, names::kCancel}) {
-        QWidget* widget = control(dialog, name);
-        if (widget->isVisible() && (!enabledOnly || widget->isEnabled())) {
-            shown << QLatin1String(name);
+    for (QWidget* widget :
+         dialog.findChildren<QWidget*>(QRegularExpression("^(cbo|chk|tbl|lst|cmd)"))) {
+        if (widget->isVisible() && widget->isEnabled()) {
+            shown << widget->objectName();
         }
     }
     return shown;
 }
 
-// A window whose step 2 chooses a table file; the dialog, if one opens, is handed to `act`.
+// Step 2 chooses the file (.xlsx if a zip); an opened dialog goes to `act`, then gets Escape.
 struct TableChosen {
-    TempDir dir;
-    WindowFixture f;
+    testsupport::TempDir dir;
+    testsupport::WindowFixture f;
     std::string input;
     QString dialogName;
 
-    void choose(const QByteArray& bytes, const std::function<void(QWidget&)>& act,
-                const char* fileName = "study.csv") {
-        input = dir.file(fileName);
+    void choose(const QByteArray& bytes, const std::function<void(QWidget&)>& act) {
+        input = dir.file(bytes.startsWith("PK") ? "study.xlsx" : "study.csv");
         testsupport::writeFile(input, bytes.toStdString());
         f.files.confirm(input);
-        ModalAnswerer answerer({[&](QWidget& dialog) {
+        testsupport::ModalAnswerer answerer({[&](QWidget& dialog) {
             dialogName = dialog.objectName();
             act(dialog);
+            if (dialog.isVisible()) {
+                QTest::keyClick(&dialog, Qt::Key_Escape);
+            }
         }});
         f.click("cmdDataIn");
     }
+    bool run() { // into matrices.txt; whether it succeeded
+        f.files.confirm(dir.file("matrices.txt"));
+        f.click("cmdDataOut");
+        QSignalSpy ended(&f.window, &dissim::ui::frmVorlan4::runFinished);
+        f.click("cmdSubmit");
+        return ended.wait(10000) && ended.first().first().toBool();
+    }
 };
-
-void pressOk(QWidget& dialog) {
-    static_cast<QPushButton*>(control(dialog, names::kOk))->click();
-}
 
 } // namespace
 
 class ImportDialogTest : public QObject {
     Q_OBJECT
 private slots:
-    void opensOnlyForTables_data();
-    void opensOnlyForTables();
-    void eachLayoutShowsItsColumns_data();
-    void eachLayoutShowsItsColumns();
+    void endingTheDialog_data();
+    void endingTheDialog();
     void choicesRedrawWhatComesOfThem_data();
     void choicesRedrawWhatComesOfThem();
-    void okReadsTheTableAndTheRunWritesItsMatrices_data();
-    void okReadsTheTableAndTheRunWritesItsMatrices();
-    void closedWithoutOkTheFileStaysSortData_data();
-    void closedWithoutOkTheFileStaysSortData();
     void saveListWritesTheStimuli_data();
     void saveListWritesTheStimuli();
-    void aFileThatIsNoTableOffersOnlyCancel();
-    void aWorkbookOffersItsSheets();
     void keyboardAlone_data();
     void keyboardAlone();
 };
 
-void ImportDialogTest::opensOnlyForTables_data() {
+void ImportDialogTest::endingTheDialog_data() {
     QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<QStringList>("counts"); // typed at step 1; empty: none
-    QTest::addColumn<bool>("opens");
-    QTest::newRow("plain sort data")
-        << QByteArray("1 1 2\n5,6,6\n") << QStringList{"2", "3"} << false;
-    QTest::newRow("names among the items") << kStimulusRows << QStringList() << true;
+    QTest::addColumn<bool>("counted"); // 2 subjects and 3 stimuli typed at step 1
+    QTest::addColumn<QString>(
+        "moves"); // choices, then OK, Cancel, Escape, close or none (no dialog)
+    QTest::addColumn<QString>("reading"); // a piece of the input label's detail after OK
+    QTest::addColumn<int>("beeps");       // of a run then: 0 writes the matrices; -1: no run
+    QTest::newRow("plain sort data: no dialog")
+        << QByteArray::fromStdString(testsupport::kSortData) << true << "none"
+        << "" << 0;
+    QTest::newRow("names, no counts: Escape") << kStimulusRows << false << "Escape"
+                                              << "" << -1;
+    // Read as sort data, the names are no codes: the run fails as for any such file.
+    QTest::newRow("names: Cancel") << kStimulusRows << true << "Cancel"
+                                   << "" << 5;
+    QTest::newRow("names: closed") << kStimulusRows << true << "close"
+                                   << "" << 5;
     QTest::newRow("lines one per stimulus for the typed counts")
-        << QByteArray("1 5\n1 6\n2 6\n") << QStringList{"2", "3"} << true;
+        << QByteArray("1 5\n1 6\n2 6\n") << true << "Escape"
+        << "" << -1;
+    QTest::newRow("stimulus rows: OK") << kStimulusRows << false << "OK"
+                                       << "rows are stimuli, the first row names the subjects" << 0;
+    QTest::newRow("group rows chosen: OK") << kGroupRows << false << "cboLayout=3 OK"
+                                           << "one row per group" << 0;
 }
 
-void ImportDialogTest::opensOnlyForTables() {
+void ImportDialogTest::endingTheDialog() {
     QFETCH(QByteArray, bytes);
-    QFETCH(QStringList, counts);
-    QFETCH(bool, opens);
+    QFETCH(bool, counted);
+    QFETCH(QString, moves);
+    QFETCH(QString, reading);
+    QFETCH(int, beeps);
+    const QString how = moves.section(u' ', -1);
     TableChosen t;
-    if (!counts.isEmpty()) {
-        t.f.prompt.answers = counts;
+    if (counted) {
+        t.f.prompt.answers = QStringList{"2", "3"};
         t.f.click("cmdSubsStim");
     }
-    t.choose(bytes, [](QWidget& dialog) { QTest::keyClick(&dialog, Qt::Key_Escape); });
-    QCOMPARE(t.dialogName, opens ? QLatin1String(names::kDialog) : QString());
-    QCOMPARE(t.f.text("lblIfileInfo"), QString::fromStdString("Input File = " + t.input));
-    QVERIFY(!t.f.window.runState().tableReading.has_value());
-}
-
-void ImportDialogTest::eachLayoutShowsItsColumns_data() {
-    QTest::addColumn<int>("layout");
-    QTest::addColumn<QStringList>("columns"); // the column choices shown
-    QTest::addColumn<bool>("firstColumn");    // the first-column box enabled
-    QTest::newRow("rows are subjects") << 0 << QStringList() << true;
-    QTest::newRow("rows are stimuli") << 1 << QStringList() << true;
-    QTest::newRow("long") << 2
-                          << QStringList{names::kSubjectColumn, names::kStimulusColumn,
-                                         names::kGroupColumn}
-                          << false;
-    QTest::newRow("group rows") << 3
-                                << QStringList{names::kSubjectColumn, names::kFirstStimulusColumn,
-                                               names::kLastStimulusColumn}
-                                << false;
-}
-
-void ImportDialogTest::eachLayoutShowsItsColumns() {
-    QFETCH(int, layout);
-    QFETCH(QStringList, columns);
-    QFETCH(bool, firstColumn);
-    QStringList shown;
-    bool firstColumnEnabled = false;
-    QStringList choices;
-    TableChosen t;
-    t.choose(kStimulusRows, [&](QWidget& dialog) {
-        choose(dialog, QStringLiteral("cboLayout=%1").arg(layout));
-        for (const QString& name : shownControls(dialog, false)) {
-            if (name.contains(QLatin1String("Column")) && name.startsWith(QLatin1String("cbo"))) {
-                shown << name;
-            }
+    t.choose(bytes, [&](QWidget& dialog) {
+        choose(dialog, moves.section(u' ', 0, -2));
+        if (how == QLatin1String("OK") || how == QLatin1String("Cancel")) {
+            click(dialog, how == QLatin1String("OK") ? names::kOk : names::kCancel);
+        } else if (how == QLatin1String("close")) {
+            dialog.close();
         }
-        firstColumnEnabled = control(dialog, names::kNamesInFirstColumn)->isEnabled();
-        auto* subject = static_cast<QComboBox*>(control(dialog, names::kSubjectColumn));
-        for (int i = 0; i < subject->count(); ++i) {
-            choices << subject->itemText(i);
-        }
-        QTest::keyClick(&dialog, Qt::Key_Escape);
     });
-    QCOMPARE(shown, columns);
-    QCOMPARE(firstColumnEnabled, firstColumn);
-    if (!columns.isEmpty()) {
-        QCOMPARE(choices, QStringList({"A", "B: S1", "C: S2"}));
+    QCOMPARE(t.dialogName,
+             how == QLatin1String("none") ? QString() : QLatin1String(names::kDialog));
+    QCOMPARE(t.f.text("lblIfileInfo"), QString::fromStdString("Input File = " + t.input));
+    const dissim::RunState& state = t.f.window.runState();
+    QCOMPARE(state.tableReading.has_value(), how == QLatin1String("OK"));
+    if (state.tableReading.has_value()) {
+        QCOMPARE(state.tableReading->path, t.input);
+        QCOMPARE(state.numSubjects.text() + state.numStimuli.text(), std::string("23"));
+        const QString detail = t.f.label("lblIfileInfo")->toolTip();
+        QVERIFY2(detail.contains(reading), qPrintable(detail));
+    }
+    if (beeps >= 0) {
+        QCOMPARE(t.f.text("lblSubsStim"), QStringLiteral("There are  2 subjects and  3 stimuli."));
+        QCOMPARE(t.run(), beeps == 0);
+        QCOMPARE(t.f.beeper.count, beeps);
+    }
+    if (beeps == 0) {
+        QCOMPARE(testsupport::readFile(t.dir.file("matrices.txt")), testsupport::kMatricesOfBoth);
     }
 }
 
 void ImportDialogTest::choicesRedrawWhatComesOfThem_data() {
     QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<QStringList>("moves");
-    QTest::addColumn<QString>("found");
-    QTest::addColumn<QStringList>("stimuli");
-    QTest::addColumn<QString>("problem"); // a piece of the first problem; "None." for none
+    QTest::addColumn<QString>("moves");
+    // those taking input among the sheet, separator and columns; "only ...": among all
+    QTest::addColumn<QString>("controls");
+    // "found/stimuli/problem": pieces of the found label and the first problem, the stimuli
+    QTest::addColumn<QString>("shows");
     QTest::addColumn<bool>("ok");
-    const QStringList fruit = {"1  apple", "2  banana", "3  cherry"};
-    QTest::newRow("stimulus rows as guessed")
-        << kStimulusRows << QStringList() << "2 subjects, 3 stimuli; groups given as words" << fruit
-        << "None." << true;
-    QTest::newRow("read as subject rows") << kStimulusRows << QStringList{"cboLayout=0"}
-                                          << "3 subjects, 2 stimuli; groups given as words"
-                                          << QStringList{"1  S1", "2  S2"} << "None." << true;
+    const QString wide = "cboSeparator chkNamesInFirstColumn",
+                  longColumns = "cboSeparator cboSubjectColumn cboStimulusColumn cboGroupColumn";
+    QTest::newRow("read as subject rows")
+        << kStimulusRows << "cboLayout=0" << wide
+        << "3 subjects, 2 stimuli; groups given as words/1  S1|2  S2/None." << true;
     QTest::newRow("the header row as data")
-        << kStimulusRows << QStringList{"chkNamesInFirstRow=0"} << "2 subjects, 4 stimuli"
-        << QStringList{"1  1", "2  apple", "3  banana", "4  cherry"} << "None." << true;
+        << kStimulusRows << "chkNamesInFirstRow=0" << wide
+        << "2 subjects, 4 stimuli/1  1|2  apple|3  banana|4  cherry/None." << true;
     QTest::newRow("semicolons read as commas, then as semicolons")
-        << QByteArray(kSubjectRows).replace(',', ';')
-        << QStringList{"cboSeparator=0", "cboSeparator=1"}
-        << "2 subjects, 3 stimuli; groups given as numbers 1 to 6" << fruit << "None." << true;
+        << QByteArray(kSubjectRows).replace(',', ';') << "cboSeparator=0 cboSeparator=1" << wide
+        << "2 subjects, 3 stimuli; groups given as numbers 1 to 6/1  apple|2  banana|3  "
+           "cherry/None."
+        << true;
+    QTest::newRow("stimulus rows read as long, columns named by letter and header")
+        << kStimulusRows << "cboLayout=2 cboSubjectColumn?A|B:_S1|C:_S2" << longColumns << "//"
+        << false;
     QTest::newRow("long, an unsorted card stops the import")
-        << kLongUnsorted << QStringList{"cboMissing=0"} << "2 subjects, 3 stimuli" << QStringList()
-        << "C5" << false;
+        << kLongUnsorted << "cboMissing=0" << longColumns << "2 subjects, 3 stimuli//C5" << false;
     QTest::newRow("long, an unsorted card a group of its own")
-        << kLongUnsorted << QStringList{"cboMissing=1"} << "2 subjects, 3 stimuli" << fruit << "C5"
-        << true;
+        << kLongUnsorted << "cboMissing=1" << longColumns
+        << "2 subjects, 3 stimuli/1  apple|2  banana|3  cherry/C5" << true;
     QTest::newRow("long, the subject who left a card unsorted left out")
-        << kLongUnsorted << QStringList{"cboMissing=2"} << "1 subject left out" << fruit << "C5"
-        << true;
+        << kLongUnsorted << "cboMissing=2" << longColumns
+        << "1 subject left out/1  apple|2  banana|3  cherry/C5" << true;
     QTest::newRow("long, no group column")
-        << kLong << QStringList{"cboGroupColumn=-1"} << "" << QStringList() << "group" << false;
+        << kLong << "cboGroupColumn=-1" << longColumns << "//group" << false;
     QTest::newRow("group rows, two stimulus columns")
-        << kGroupRows << QStringList{"cboLayout=3", "cboLastStimulusColumn=2"}
-        << "2 subjects, 2 stimuli" << QStringList{"1  apple", "2  banana"} << "" << true;
+        << kGroupRows << "cboLayout=3 cboLastStimulusColumn=2"
+        << "cboSeparator cboSubjectColumn cboFirstStimulusColumn cboLastStimulusColumn"
+        << "2 subjects, 2 stimuli/1  apple|2  banana/" << true;
+    QTest::newRow("a workbook's sheets, no separator; the empty one")
+        << QByteArray::fromStdString(testsupport::readFile(DISSIM_WORKBOOKS "/cells.xlsx"))
+        << "cboSheet?Cells|Second_sheet|Empty cboSheet=2"
+        << "cboSheet"
+        << "//" << false;
+    QTest::newRow("a damaged workbook: only Cancel, nothing to preview")
+        << QByteArray("PK\x03\x04 not a workbook after all") << ""
+        << "only cmdImportCancel"
+        << "//" << false;
 }
 
 void ImportDialogTest::choicesRedrawWhatComesOfThem() {
     QFETCH(QByteArray, bytes);
-    QFETCH(QStringList, moves);
-    QFETCH(QString, found);
-    QFETCH(QStringList, stimuli);
-    QFETCH(QString, problem);
+    QFETCH(QString, moves);
+    QFETCH(QString, controls);
+    QFETCH(QString, shows);
     QFETCH(bool, ok);
-    QString shownFound, refusal;
-    QStringList shownStimuli, problems;
-    bool okEnabled = false;
+    const QString found = shows.section(u'/', 0, 0), stimuli = shows.section(u'/', 1, 1),
+                  problem = shows.section(u'/', 2, 2);
+    const bool only = controls.startsWith(QLatin1String("only "));
     TableChosen t;
-    t.choose(bytes, [&](QWidget& dialog) {
-        for (const QString& move : moves) {
-            choose(dialog, move);
+    t.choose(bytes, [&](QWidget& dialog) { // checked while open; a failure still closes it
+        choose(dialog, moves);
+        const QStringList enabled = enabledControls(dialog);
+        QCOMPARE(only ? "only " + enabled.join(u' ')
+                      : enabled.filter(QRegularExpression("Sheet|Separator|Column")).join(u' '),
+                 controls);
+        QVERIFY2(labelText(dialog, names::kFound).contains(found),
+                 qPrintable(labelText(dialog, names::kFound)));
+        if (ok || !stimuli.isEmpty()) {
+            QCOMPARE(itemsOf(dialog, names::kStimuli), stimuli);
         }
-        shownFound = labelText(dialog, names::kFound);
-        shownStimuli = lines(dialog, names::kStimuli);
-        problems = lines(dialog, names::kProblems);
-        refusal = labelText(dialog, names::kRefusal);
-        okEnabled = control(dialog, names::kOk)->isEnabled();
-        QTest::keyClick(&dialog, Qt::Key_Escape);
-    });
-    QVERIFY2(shownFound.contains(found), qPrintable(shownFound));
-    if (ok || !stimuli.isEmpty()) {
-        QCOMPARE(shownStimuli, stimuli);
-    }
-    QVERIFY(!problems.isEmpty());
-    QVERIFY2(problems.first().contains(problem), qPrintable(problems.join('\n')));
-    QCOMPARE(okEnabled, ok);
-    QCOMPARE(refusal.isEmpty(), ok);
-}
-
-void ImportDialogTest::okReadsTheTableAndTheRunWritesItsMatrices_data() {
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<QStringList>("moves");
-    QTest::addColumn<QString>("reading"); // a piece of the input label's detail
-    QTest::newRow("stimulus rows, words")
-        << kStimulusRows << QStringList() << "rows are stimuli, the first row names the subjects";
-    QTest::newRow("subject rows, numbers")
-        << kSubjectRows << QStringList() << "rows are subjects, the first row names the stimuli";
-    QTest::newRow("long, shuffled cards")
-        << kLong << QStringList() << "one row per subject and stimulus (subject: column A";
-    QTest::newRow("group rows") << kGroupRows << QStringList{"cboLayout=3"} << "one row per group";
-}
-
-void ImportDialogTest::okReadsTheTableAndTheRunWritesItsMatrices() {
-    QFETCH(QByteArray, bytes);
-    QFETCH(QStringList, moves);
-    QFETCH(QString, reading);
-    TableChosen t;
-    t.choose(bytes, [&](QWidget& dialog) {
-        for (const QString& move : moves) {
-            choose(dialog, move);
-        }
-        pressOk(dialog);
-    });
-    QCOMPARE(t.dialogName, QLatin1String(names::kDialog));
-    const dissim::RunState& state = t.f.window.runState();
-    QVERIFY(state.tableReading.has_value());
-    QCOMPARE(state.tableReading->path, t.input);
-    QCOMPARE(state.numSubjects.text(), std::string("2"));
-    QCOMPARE(state.numStimuli.text(), std::string("3"));
-    QCOMPARE(t.f.text("lblSubsStim"), QStringLiteral("There are  2 subjects and  3 stimuli."));
-    const QString detail = t.f.label("lblIfileInfo")->toolTip();
-    QVERIFY2(detail.contains(reading), qPrintable(detail));
-
-    const std::string output = t.dir.file("matrices.txt");
-    t.f.files.confirm(output);
-    t.f.click("cmdDataOut");
-    QSignalSpy ended(&t.f.window, &dissim::ui::frmVorlan4::runFinished);
-    t.f.click("cmdSubmit");
-    QVERIFY(ended.wait(10000));
-    QCOMPARE(t.f.beeper.count, 0);
-    QCOMPARE(testsupport::readFile(output), testsupport::kMatricesOfBoth);
-}
-
-void ImportDialogTest::closedWithoutOkTheFileStaysSortData_data() {
-    QTest::addColumn<int>("how"); // 0: Cancel clicked, 1: Escape, 2: the window closed
-    QTest::newRow("Cancel") << 0;
-    QTest::newRow("Escape") << 1;
-    QTest::newRow("closed") << 2;
-}
-
-void ImportDialogTest::closedWithoutOkTheFileStaysSortData() {
-    QFETCH(int, how);
-    TableChosen t;
-    t.f.prompt.answers = {"2", "3"};
-    t.f.click("cmdSubsStim");
-    t.choose(kStimulusRows, [how](QWidget& dialog) {
-        if (how == 0) {
-            static_cast<QPushButton*>(control(dialog, names::kCancel))->click();
-        } else if (how == 1) {
-            QTest::keyClick(&dialog, Qt::Key_Escape);
-        } else {
-            dialog.close();
-        }
+        const QString problems = itemsOf(dialog, names::kProblems);
+        QVERIFY2(problems.section(u'|', 0, 0).contains(problem), qPrintable(problems));
+        QCOMPARE(control(dialog, names::kOk)->isEnabled(), ok);
+        QCOMPARE(labelText(dialog, names::kRefusal).isEmpty(), ok);
+        QVERIFY(labelText(dialog, names::kFile).contains(QLatin1String("study.")));
+        auto* preview = static_cast<QTableWidget*>(control(dialog, names::kPreview));
+        QVERIFY(!only || preview->rowCount() * preview->columnCount() == 0);
     });
     QCOMPARE(t.dialogName, QLatin1String(names::kDialog));
     QVERIFY(!t.f.window.runState().tableReading.has_value());
-    QCOMPARE(t.f.text("lblSubsStim"), QStringLiteral("There are  2 subjects and  3 stimuli."));
-    // Read as sort data, the names are no codes: the run fails as for any such file.
-    t.f.files.confirm(t.dir.file("matrices.txt"));
-    t.f.click("cmdDataOut");
-    QSignalSpy ended(&t.f.window, &dissim::ui::frmVorlan4::runFinished);
-    t.f.click("cmdSubmit");
-    QVERIFY(ended.wait(10000));
-    QCOMPARE(ended.first().first().toBool(), false);
-    QCOMPARE(t.f.beeper.count, 5);
 }
 
 void ImportDialogTest::saveListWritesTheStimuli_data() {
@@ -365,156 +290,73 @@ void ImportDialogTest::saveListWritesTheStimuli() {
     QFETCH(QString, said);
     TableChosen t;
     const std::string list = t.dir.file(answer == 2 ? "no such folder/stimuli.txt" : "stimuli.txt");
-    QString result;
     t.choose(kStimulusRows, [&](QWidget& dialog) {
-        if (answer == 1) {
-            t.f.files.cancel();
-        } else {
-            t.f.files.confirm(list);
-        }
-        static_cast<QPushButton*>(control(dialog, names::kSaveList))->click();
-        result = labelText(dialog, names::kSaveResult);
-        QTest::keyClick(&dialog, Qt::Key_Escape);
+        answer == 1 ? t.f.files.cancel() : t.f.files.confirm(list);
+        click(dialog, names::kSaveList);
+        const QString result = labelText(dialog, names::kSaveResult);
+        QVERIFY2(said.isEmpty() ? result.isEmpty() : result.contains(said, Qt::CaseInsensitive),
+                 qPrintable(result));
     });
     QCOMPARE(t.f.files.requests.size(), std::size_t(2));
     QCOMPARE(t.f.files.requests[1].mode, dissim::ui::FileDialogRequest::Mode::Save);
-    if (said.isEmpty()) {
-        QCOMPARE(result, QString());
-    } else {
-        QVERIFY2(result.contains(said, Qt::CaseInsensitive), qPrintable(result));
-    }
     QCOMPARE(std::filesystem::exists(list), answer == 0);
     if (answer == 0) {
         QCOMPARE(testsupport::readFile(list), std::string("apple\nbanana\ncherry\n"));
     }
-    // The list's dialog leaves the window's own file name alone.
-    QCOMPARE(t.f.window.commonDialog().fileName(), t.input);
-}
-
-void ImportDialogTest::aFileThatIsNoTableOffersOnlyCancel() {
-    QStringList enabled;
-    QString refusal, file;
-    int previewCells = -1;
-    TableChosen t;
-    t.choose(
-        "PK\x03\x04 not a workbook after all",
-        [&](QWidget& dialog) {
-            enabled = shownControls(dialog, true);
-            refusal = labelText(dialog, names::kRefusal);
-            file = labelText(dialog, names::kFile);
-            auto* preview = static_cast<QTableWidget*>(control(dialog, names::kPreview));
-            previewCells = preview->rowCount() * preview->columnCount();
-            QTest::keyClick(&dialog, Qt::Key_Return); // OK is not allowed: nothing happens
-            QTest::keyClick(&dialog, Qt::Key_Escape);
-        },
-        "study.xlsx");
-    QCOMPARE(t.dialogName, QLatin1String(names::kDialog));
-    QCOMPARE(enabled, QStringList({names::kCancel}));
-    QVERIFY(!refusal.isEmpty());
-    QVERIFY2(file.contains(QLatin1String("study.xlsx")), qPrintable(file));
-    QCOMPARE(previewCells, 0);
-    QVERIFY(!t.f.window.runState().tableReading.has_value());
-}
-
-void ImportDialogTest::aWorkbookOffersItsSheets() {
-    const QByteArray workbook =
-        QByteArray::fromStdString(testsupport::readFile(DISSIM_WORKBOOKS "/cells.xlsx"));
-    QStringList sheets, empty;
-    bool separatorShown = true, okOnEmpty = true, sheetStaysAChoice = false;
-    TableChosen t;
-    t.choose(
-        workbook,
-        [&](QWidget& dialog) {
-            auto* sheet = static_cast<QComboBox*>(control(dialog, names::kSheet));
-            for (int i = 0; i < sheet->count(); ++i) {
-                sheets << sheet->itemText(i);
-            }
-            separatorShown = control(dialog, names::kSeparator)->isVisible();
-            choose(dialog, QStringLiteral("cboSheet=2"));
-            empty = lines(dialog, names::kStimuli);
-            okOnEmpty = control(dialog, names::kOk)->isEnabled();
-            sheetStaysAChoice =
-                sheet->isVisible() && sheet->isEnabled() && sheet->currentIndex() == 2;
-            QTest::keyClick(&dialog, Qt::Key_Escape);
-        },
-        "cells.xlsx");
-    QCOMPARE(sheets, QStringList({"Cells", "Second sheet", "Empty"}));
-    QVERIFY(!separatorShown);
-    QCOMPARE(empty, QStringList());
-    QVERIFY(!okOnEmpty);
-    QVERIFY(sheetStaysAChoice);
+    QCOMPARE(t.f.window.commonDialog().fileName(), t.input); // the window's own name kept
 }
 
 void ImportDialogTest::keyboardAlone_data() {
     QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<QString>("keys"); // access keys pressed with Alt; none: Tab
-    QTest::addColumn<QStringList>("focus");
+    QTest::addColumn<QString>("keys");  // Tab, or an access key pressed with Alt
+    QTest::addColumn<QString>("focus"); // the controls focused in turn
     QTest::addColumn<bool>("accepted"); // by Enter at the end
     QTest::newRow("Tab through a text table")
-        << kStimulusRows << QString()
-        << QStringList{names::kSeparator,       names::kLayout,
-                       names::kNamesInFirstRow, names::kNamesInFirstColumn,
-                       names::kMissing,         names::kPreview,
-                       names::kStimuli,         names::kSaveList,
-                       names::kProblems,        names::kOk,
-                       names::kCancel,          names::kSeparator}
+        << kStimulusRows << QString(11, u'\t')
+        << "cboSeparator cboLayout chkNamesInFirstRow chkNamesInFirstColumn cboMissing tblPreview "
+           "lstStimuli cmdSaveList lstProblems cmdImportOk cmdImportCancel cboSeparator"
         << true;
     QTest::newRow("Tab through the long layout's columns")
-        << kLong << QString()
-        << QStringList{names::kSeparator,     names::kLayout,         names::kNamesInFirstRow,
-                       names::kSubjectColumn, names::kStimulusColumn, names::kGroupColumn,
-                       names::kMissing}
+        << kLong << QString(6, u'\t')
+        << "cboSeparator cboLayout chkNamesInFirstRow cboSubjectColumn cboStimulusColumn "
+           "cboGroupColumn cboMissing"
         << true;
     // Alt+R twice: "First row holds names" off and on again.
-    QTest::newRow("access keys") << kStimulusRows << "plmvibrr"
-                                 << QStringList{names::kSeparator,      names::kLayout,
-                                                names::kMissing,        names::kPreview,
-                                                names::kStimuli,        names::kProblems,
-                                                names::kNamesInFirstRow}
-                                 << true;
+    QTest::newRow("access keys")
+        << kStimulusRows << "plmvibrr"
+        << "cboSeparator cboLayout cboMissing tblPreview lstStimuli lstProblems chkNamesInFirstRow"
+        << true;
     // The long layout's column boxes share no access key with the group layout's, hidden.
     QTest::newRow("access keys of the long layout's columns")
         << kLong << "utg"
-        << QStringList{names::kSubjectColumn, names::kStimulusColumn, names::kGroupColumn} << true;
-    QTest::newRow("Enter while OK is refused")
-        << kLongUnsorted << QString() << QStringList{names::kSeparator} << false;
+        << "cboSeparator cboSubjectColumn cboStimulusColumn cboGroupColumn" << true;
+    QTest::newRow("Enter while OK is refused") << kLongUnsorted << ""
+                                               << "cboSeparator" << false;
 }
 
 void ImportDialogTest::keyboardAlone() {
     QFETCH(QByteArray, bytes);
     QFETCH(QString, keys);
-    QFETCH(QStringList, focus);
+    QFETCH(QString, focus);
     QFETCH(bool, accepted);
-    QStringList visited;
-    bool namesInFirstRow = false;
     TableChosen t;
     t.choose(bytes, [&](QWidget& dialog) {
-        auto focused = [] {
-            QWidget* widget = QApplication::focusWidget();
-            return widget == nullptr ? QString() : widget->objectName();
-        };
-        if (keys.isEmpty()) {
-            visited << focused();
-            for (int i = 1; i < focus.size(); ++i) {
-                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-                visited << focused();
-            }
-        }
+        QStringList visited{QApplication::focusWidget()->objectName()};
         for (const QChar key : keys) {
-            QTest::keyClick(QApplication::focusWidget(), key.toLatin1(), Qt::AltModifier);
-            if (visited.isEmpty() || visited.last() != focused()) {
-                visited << focused();
+            if (key == u'\t') {
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            } else {
+                QTest::keyClick(QApplication::focusWidget(), key.toLatin1(), Qt::AltModifier);
+            }
+            if (visited.last() != QApplication::focusWidget()->objectName()) {
+                visited << QApplication::focusWidget()->objectName();
             }
         }
-        namesInFirstRow =
-            static_cast<QCheckBox*>(control(dialog, names::kNamesInFirstRow))->isChecked();
+        QCOMPARE(visited.join(u' '), focus);
+        QVERIFY(static_cast<QCheckBox*>(control(dialog, names::kNamesInFirstRow))->isChecked());
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-        if (dialog.isVisible()) {
-            QTest::keyClick(&dialog, Qt::Key_Escape);
-        }
     });
-    QCOMPARE(visited, focus);
-    QVERIFY(namesInFirstRow);
+    QCOMPARE(t.dialogName, QLatin1String(names::kDialog));
     QCOMPARE(t.f.window.runState().tableReading.has_value(), accepted);
 }
 
