@@ -1,6 +1,7 @@
 #include "import_problems.h"
 
 #include "group_key.h"
+#include "item_text.h"
 
 #include <string>
 
@@ -9,13 +10,6 @@ namespace dissim {
 namespace {
 
 using Kind = ImportProblem::Kind;
-
-std::string quoted(std::string_view text) {
-    std::string result = "\"";
-    result.append(text);
-    result += '"';
-    return result;
-}
 
 } // namespace
 
@@ -26,8 +20,8 @@ void reportUnsortedCell(ImportCollector& out, std::size_t row, std::size_t colum
     }
     std::string place = cellName(row, column);
     std::string text = place + (trimmed.empty() ? " is empty" : " holds NA") + ": subject " +
-                       quoted(out.subjectName(subject)) + " did not sort stimulus " +
-                       quoted(out.stimulusName(stimulus));
+                       inQuotes(out.subjectName(subject)) + " did not sort stimulus " +
+                       inQuotes(out.stimulusName(stimulus));
     out.problem(Kind::Unsorted, std::move(place), std::move(text), subject);
 }
 
@@ -37,11 +31,11 @@ void reportRepeatedSubject(ImportCollector& out, std::size_t row, std::size_t co
     const std::string place = cellName(row, column);
     const std::string firstPlace = cellName(firstRow, firstColumn);
     out.problem(Kind::RepeatedSubject, place,
-                place + " names subject " + quoted(out.subjectName(subject)) + " again (first in " +
-                    firstPlace + ").",
+                place + " names subject " + inQuotes(out.subjectName(subject)) +
+                    " again (first in " + firstPlace + ").",
                 subject);
     out.problem(Kind::RepeatedSubject, firstPlace,
-                firstPlace + " names subject " + quoted(out.subjectName(first)) + ", whom " +
+                firstPlace + " names subject " + inQuotes(out.subjectName(first)) + ", whom " +
                     place + " names again.",
                 first);
 }
@@ -62,7 +56,7 @@ void reportNoStimulus(ImportCollector& out, std::size_t row, std::size_t stimulu
     }
     std::string place = cellName(row, stimulusColumn);
     std::string text = place + " is empty: " + rowName(row) + " of subject " +
-                       quoted(out.subjectName(subject)) + " names no stimulus.";
+                       inQuotes(out.subjectName(subject)) + " names no stimulus.";
     out.problem(Kind::Layout, std::move(place), std::move(text), subject);
 }
 
@@ -73,11 +67,11 @@ void reportLongConflict(ImportCollector& out, const Table& table, std::size_t ro
         return out.problem(Kind::Conflict, {}, {}, subject);
     }
     std::string place = cellName(row, groupColumn);
-    std::string text = place + " puts stimulus " + quoted(out.stimulusName(stimulus)) +
-                       " of subject " + quoted(out.subjectName(subject)) + " into group " +
-                       quoted(trimmedCell(table.cell(row, groupColumn))) + ", but " +
+    std::string text = place + " puts stimulus " + inQuotes(out.stimulusName(stimulus)) +
+                       " of subject " + inQuotes(out.subjectName(subject)) + " into group " +
+                       inQuotes(trimmedCell(table.cell(row, groupColumn))) + ", but " +
                        cellName(firstRow, groupColumn) + " puts it into group " +
-                       quoted(trimmedCell(table.cell(firstRow, groupColumn))) + ".";
+                       inQuotes(trimmedCell(table.cell(firstRow, groupColumn))) + ".";
     out.problem(Kind::Conflict, std::move(place), std::move(text), subject);
 }
 
@@ -87,8 +81,8 @@ void reportNotListed(ImportCollector& out, std::size_t firstRow, std::int32_t su
         return out.problem(Kind::Unsorted, {}, {}, subject);
     }
     std::string place = rowName(firstRow);
-    std::string text = "No row of subject " + quoted(out.subjectName(subject)) + " (first in " +
-                       place + ") lists stimulus " + quoted(out.stimulusName(stimulus)) + ".";
+    std::string text = "No row of subject " + inQuotes(out.subjectName(subject)) + " (first in " +
+                       place + ") lists stimulus " + inQuotes(out.stimulusName(stimulus)) + ".";
     out.problem(Kind::Unsorted, std::move(place), std::move(text), subject);
 }
 
@@ -98,7 +92,7 @@ void reportNotZeroOne(ImportCollector& out, std::size_t row, std::size_t column,
         return out.problem(Kind::Layout, {}, {}, subject);
     }
     std::string place = cellName(row, column);
-    std::string text = place + " holds " + quoted(trimmed) +
+    std::string text = place + " holds " + inQuotes(trimmed) +
                        " where 1 (in the group) or 0 (not in it) is expected.";
     out.problem(Kind::Layout, std::move(place), std::move(text), subject);
 }
@@ -109,8 +103,8 @@ void reportSecondGroup(ImportCollector& out, std::size_t row, std::size_t column
         return out.problem(Kind::Conflict, {}, {}, subject);
     }
     std::string place = cellName(row, column);
-    std::string text = place + " puts stimulus " + quoted(out.stimulusName(stimulus)) +
-                       " into a second group of subject " + quoted(out.subjectName(subject)) +
+    std::string text = place + " puts stimulus " + inQuotes(out.stimulusName(stimulus)) +
+                       " into a second group of subject " + inQuotes(out.subjectName(subject)) +
                        " (the first is " + rowName(firstRow) + ").";
     out.problem(Kind::Conflict, std::move(place), std::move(text), subject);
 }
@@ -122,8 +116,8 @@ void reportInNoGroup(ImportCollector& out, std::size_t column, std::int32_t subj
     }
     const std::string name = columnName(column);
     out.problem(Kind::Unsorted, "column " + name,
-                "Subject " + quoted(out.subjectName(subject)) + " put stimulus " +
-                    quoted(out.stimulusName(stimulus)) + " (column " + name + ") into no group.",
+                "Subject " + inQuotes(out.subjectName(subject)) + " put stimulus " +
+                    inQuotes(out.stimulusName(stimulus)) + " (column " + name + ") into no group.",
                 subject);
 }
 

@@ -17,6 +17,10 @@ bool isText(std::string_view item);
 // character's start, and end in "...".
 std::string quotedItem(std::string_view item);
 
+// A name as a message quotes it (a sheet's, a cell's text, a stimulus's): in double quotes, as
+// it stands.
+std::string inQuotes(std::string_view text);
+
 // The bytes as escapes, each as \xFF.
 std::string escapedBytes(std::string_view bytes);
 

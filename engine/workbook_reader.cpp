@@ -1,5 +1,6 @@
 #include "workbook_reader.h"
 
+#include "item_text.h"
 #include "ods_sheet_reader.h"
 #include "run_error.h"
 #include "xlsx_sheet_reader.h"
@@ -28,12 +29,8 @@ bool startsWith(std::string_view text, std::string_view start) {
     return text.substr(0, start.size()) == start;
 }
 
-std::string quoted(std::string_view text) {
-    return "\"" + std::string(text) + "\"";
-}
-
 std::string sheetNamed(std::string_view name) {
-    return "the sheet " + quoted(name);
+    return "the sheet " + inQuotes(name);
 }
 
 // The name as it stands in an OLE2 compound file's directory: UTF-16LE.
@@ -166,7 +163,7 @@ Table readXlsxSheet(ZipArchive& archive, const XlsxWorkbook& workbook, const Xls
         throw RunError(sheetNamed(sheet.name) + " is of a kind this program cannot read");
     }
     if (!archive.has(sheet.part)) {
-        throw RunError("the workbook is damaged: it has no part " + quoted(sheet.part) + " for " +
+        throw RunError("the workbook is damaged: it has no part " + inQuotes(sheet.part) + " for " +
                        sheetNamed(sheet.name));
     }
     XlsxSharedStrings strings;

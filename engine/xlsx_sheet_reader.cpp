@@ -1,5 +1,6 @@
 #include "xlsx_sheet_reader.h"
 
+#include "item_text.h"
 #include "run_error.h"
 #include "sheet_builder.h"
 #include "spreadsheet_number.h"
@@ -74,10 +75,6 @@ bool parseWhole(std::string_view text, std::uint64_t limit, std::uint64_t& value
         }
     }
     return true;
-}
-
-std::string quoted(std::string_view text) {
-    return "\"" + std::string(text) + "\"";
 }
 
 enum class CellType { Number, Shared, Inline, FormulaText, Boolean, Other };
@@ -299,7 +296,7 @@ struct XlsxSheetReader::Impl : XmlHandler {
         } else {
             std::uint64_t number = 0;
             if (!parseWhole(r, SheetBuilder::kMaxRows * 64, number) || number == 0) {
-                throw RunError(sheet + " is damaged: it has a row numbered " + quoted(r));
+                throw RunError(sheet + " is damaged: it has a row numbered " + inQuotes(r));
             }
             row = static_cast<std::size_t>(number - 1);
         }
@@ -311,7 +308,7 @@ struct XlsxSheetReader::Impl : XmlHandler {
             cellRow = row == kNone ? 0 : row;
             cellColumn = nextColumn;
         } else if (!parseCellReference(r, cellRow, cellColumn)) {
-            throw RunError(sheet + " is damaged: it has a cell named " + quoted(r));
+            throw RunError(sheet + " is damaged: it has a cell named " + inQuotes(r));
         }
         nextColumn = cellColumn + 1;
         type = cellType(t);
@@ -334,7 +331,7 @@ struct XlsxSheetReader::Impl : XmlHandler {
             if (!parseWhole(value, std::numeric_limits<std::uint64_t>::max() / 16, index) ||
                 index >= strings.size()) {
                 throw RunError(sheet + " is damaged: its cell " + cellName(cellRow, cellColumn) +
-                               " refers to shared string " + quoted(value) + ", of " +
+                               " refers to shared string " + inQuotes(value) + ", of " +
                                std::to_string(strings.size()));
             }
             shown = strings.at(static_cast<std::size_t>(index));

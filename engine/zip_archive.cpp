@@ -1,5 +1,6 @@
 #include "zip_archive.h"
 
+#include "item_text.h"
 #include "run_error.h"
 
 #include <unzip.h>
@@ -91,10 +92,6 @@ bool sameIgnoringCase(std::string_view a, std::string_view b) {
         }
     }
     return true;
-}
-
-std::string quoted(std::string_view name) {
-    return "\"" + std::string(name) + "\"";
 }
 
 // "1 GB", "64 MB", "1000 bytes".
@@ -216,9 +213,9 @@ void ZipArchive::stream(std::string_view name, const std::function<bool(std::str
                         std::uint64_t limit) {
     const std::size_t index = find(name);
     if (index >= names_.size()) {
-        throw RunError(what_ + " has no part " + quoted(name));
+        throw RunError(what_ + " has no part " + inQuotes(name));
     }
-    const std::string entry = what_ + "'s part " + quoted(names_[index]);
+    const std::string entry = what_ + "'s part " + inQuotes(names_[index]);
     const std::string damaged = entry + " is damaged: it does not inflate to what the archive says";
     unzFile file = handle_;
     unz64_file_pos position{positions_[2 * index], positions_[2 * index + 1]};
