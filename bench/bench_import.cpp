@@ -2,6 +2,7 @@
 
 #include "bench_programs.h"
 #include "bench_sort_data.h"
+#include "bench_spread.h"
 #include "import_work.h"
 
 #include <algorithm>
@@ -15,21 +16,6 @@ namespace {
 
 constexpr Study kLarge{"large", 1000, 1000, 5};
 constexpr std::uint64_t kSeed = 20240611;
-
-struct Spread {
-    std::vector<double> values;
-    double median() const {
-        std::vector<double> sorted = values;
-        std::sort(sorted.begin(), sorted.end());
-        return sorted.empty() ? 0.0 : sorted[sorted.size() / 2];
-    }
-    double least() const {
-        return values.empty() ? 0.0 : *std::min_element(values.begin(), values.end());
-    }
-    double most() const {
-        return values.empty() ? 0.0 : *std::max_element(values.begin(), values.end());
-    }
-};
 
 void printSpread(const char* what, const Spread& spread) {
     std::printf(" %s %7.1f (%6.1f-%6.1f)", what, spread.median() * 1e3, spread.least() * 1e3,

@@ -1,5 +1,6 @@
 #include "bench_workbook.h"
 
+#include "bench_spread.h"
 #include "workbook_reader.h"
 
 #include <algorithm>
@@ -16,21 +17,6 @@ namespace bench {
 namespace {
 
 constexpr int kSide = 1000;
-
-struct Spread {
-    std::vector<double> values;
-    double median() const {
-        std::vector<double> sorted = values;
-        std::sort(sorted.begin(), sorted.end());
-        return sorted.empty() ? 0.0 : sorted[sorted.size() / 2];
-    }
-    double least() const {
-        return values.empty() ? 0.0 : *std::min_element(values.begin(), values.end());
-    }
-    double most() const {
-        return values.empty() ? 0.0 : *std::max_element(values.begin(), values.end());
-    }
-};
 
 bool run(const std::string& command) {
     return std::system(command.c_str()) == 0;

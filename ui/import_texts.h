@@ -30,6 +30,11 @@ inline constexpr const char* kProblemsLabel = "Pro&blems:";
 inline constexpr const char* kNoProblems = "None.";
 inline constexpr const char* kOk = "OK";
 inline constexpr const char* kCancel = "Cancel";
+// What assistive technology calls the labels that show a result and have no label of their own
+// beside them.
+inline constexpr const char* kCountsName = "Counts";
+inline constexpr const char* kSaveResultName = "Result of Save List";
+inline constexpr const char* kRefusalName = "Why OK is not allowed";
 
 struct LayoutChoice {
     TableLayout layout;

@@ -19,12 +19,6 @@ namespace {
 namespace texts = import_texts;
 namespace names = import_texts::names;
 
-// What assistive technology calls the labels that show a result and have no label of their
-// own beside them.
-constexpr const char* kCountsName = "Counts";
-constexpr const char* kSaveResultName = "Result of Save List";
-constexpr const char* kRefusalName = "Why OK is not allowed";
-
 QString text(const char* utf8) {
     return QString::fromUtf8(utf8);
 }
@@ -289,7 +283,7 @@ void ImportWindow::buildResults() {
 
     auto* found = new QGridLayout;
     found_ = resultLabel(this, names::kFound, withoutAccessKey(texts::kFoundLabel));
-    counts_ = resultLabel(this, names::kCounts, text(kCountsName));
+    counts_ = resultLabel(this, names::kCounts, text(texts::kCountsName));
     found->addWidget(new QLabel(text(texts::kFoundLabel), this), 0, 0, Qt::AlignTop);
     found->addWidget(found_, 0, 1);
     found->addWidget(counts_, 1, 1);
@@ -305,7 +299,7 @@ void ImportWindow::buildResults() {
     auto* saveRow = new QHBoxLayout;
     saveList_ = named(new QPushButton(text(texts::kSaveList), this), names::kSaveList,
                       withoutAccessKey(texts::kSaveList));
-    saveResult_ = resultLabel(this, names::kSaveResult, text(kSaveResultName));
+    saveResult_ = resultLabel(this, names::kSaveResult, text(texts::kSaveResultName));
     saveRow->addWidget(saveList_);
     saveRow->addWidget(saveResult_, 1);
     stimuliColumn->addLayout(saveRow);
@@ -324,7 +318,7 @@ void ImportWindow::buildResults() {
 
 void ImportWindow::buildButtons() {
     auto* whole = static_cast<QVBoxLayout*>(layout());
-    refusal_ = resultLabel(this, names::kRefusal, text(kRefusalName));
+    refusal_ = resultLabel(this, names::kRefusal, text(texts::kRefusalName));
     whole->addWidget(refusal_);
 
     // OK then Cancel at the right, in the order Tab takes them.

@@ -15,11 +15,6 @@ namespace {
 namespace texts = import_texts;
 namespace names = import_texts::names;
 
-// What the labels that show a result and have no label of their own are called.
-constexpr const char* kCountsName = "Counts";
-constexpr const char* kSaveResultName = "Result of Save List";
-constexpr const char* kRefusalName = "Why OK is not allowed";
-
 std::string member(const char* name, const std::string& json) {
     return jsonString(name) + ':' + json;
 }
@@ -151,9 +146,9 @@ std::string importDialogTexts() {
         member("layouts", choiceTexts(texts::kLayouts)),
         member("missing", choiceTexts(texts::kMissingChoices)),
         member("separators", choiceTexts(texts::kSeparators)),
-        member("names", object({member(names::kCounts, jsonString(kCountsName)),
-                                member(names::kSaveResult, jsonString(kSaveResultName)),
-                                member(names::kRefusal, jsonString(kRefusalName))})),
+        member("names", object({member(names::kCounts, jsonString(texts::kCountsName)),
+                                member(names::kSaveResult, jsonString(texts::kSaveResultName)),
+                                member(names::kRefusal, jsonString(texts::kRefusalName))})),
         member("roles", object({member("name", jsonString("name")),
                                 member("problem", jsonString("problem"))})),
     });
