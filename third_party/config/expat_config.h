@@ -1,6 +1,7 @@
 /* expat's configuration for the builds that compile the pinned sources (Windows, WebAssembly):
    written for this project (expat's own build generates this file), with the settings of
-   expat's default CMake build, which Debian's libexpat1 is built with as well. */
+   expat's default CMake build, which Debian's libexpat1 is built with as well, but for the
+   two below that make the code smaller and change nothing the engine sees. */
 #ifndef DISSIM_EXPAT_CONFIG_H
 #define DISSIM_EXPAT_CONFIG_H
 
@@ -26,9 +27,14 @@ int getentropy(void *buffer, size_t length);
 /* The document type declaration is parsed (and refused by the engine); with it comes expat's
    protection against entity expansion (billion laughs). */
 #define XML_DTD 1
-/* Namespaces: element and attribute names as URI and local name. */
-#define XML_NS 1
+/* XML_NS (namespaces resolved by expat) is left out: the engine creates its parsers without
+   namespace processing and resolves prefixes itself, so the code would never run. */
 /* How much context XML_GetInputContext keeps, expat's default. */
 #define XML_CONTEXT_BYTES 1024
+/* In the page, the smaller tokenizer (byte types looked up through the encoding rather than
+   inlined): about 27 KB less to download. */
+#if defined(__EMSCRIPTEN__)
+#  define XML_MIN_SIZE 1
+#endif
 
 #endif
