@@ -1,15 +1,15 @@
 #include "bench_workbook.h"
 
 #include "bench_spread.h"
-#include "workbook_reader.h"
+#include "import_work.h"
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <random>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -64,30 +64,20 @@ bool makeWorkbooks(const std::filesystem::path& folder) {
     return true;
 }
 
-std::string fileBytes(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
-
-// The engine's reading: the file's bytes, then the sheet; seconds, or a negative number when
-// the table is not the 1000 x 1000 codes.
-double timeEngine(const std::filesystem::path& path) {
-    const auto start = std::chrono::steady_clock::now();
-    try {
-        const std::string bytes = fileBytes(path);
-        const dissim::Table table = dissim::readWorkbookSheet(bytes, 0);
-        const double seconds =
-            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        return table.rows() == kSide && table.columns() == kSide &&
-                       table.cell(kSide - 1, kSide - 1).size() == 1
-                   ? seconds
-                   : -1.0;
-    } catch (const std::exception& error) {
-        std::printf("workbook: %s: %s\n", path.c_str(), error.what());
+// node reading the workbook with the engine compiled to WebAssembly (dissim_wasm_import.js
+// --workbook): the seconds it prints, timed inside node; negative when it failed.
+double timeWasm(const std::string& script, const std::filesystem::path& path) {
+    const std::string command = "node --no-experimental-fetch '" + script + "' --workbook " +
+                                quotedPath(path) + " " + std::to_string(kSide);
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (pipe == nullptr) {
         return -1.0;
     }
+    double seconds = -1.0;
+    if (std::fscanf(pipe, "%lf", &seconds) != 1) {
+        seconds = -1.0;
+    }
+    return ::pclose(pipe) == 0 ? seconds : -1.0;
 }
 
 // readxl's reading in a process of R's own, timed inside R; negative when R failed.
@@ -110,13 +100,14 @@ double timeReadxl(const std::filesystem::path& path) {
 }
 
 void print(const char* what, const Spread& spread) {
-    std::printf("  %-34s %8.1f (%6.1f-%6.1f)\n", what, spread.median() * 1e3, spread.least() * 1e3,
+    std::printf("  %-48s %8.1f (%6.1f-%6.1f)\n", what, spread.median() * 1e3, spread.least() * 1e3,
                 spread.most() * 1e3);
 }
 
 } // namespace
 
-bool benchWorkbook(const std::filesystem::path& folder, int rounds) {
+bool benchWorkbook(const std::filesystem::path& folder, int rounds,
+                   const std::vector<std::pair<std::string, std::string>>& wasm) {
     if (!makeWorkbooks(folder)) {
         return false;
     }
@@ -126,29 +117,45 @@ bool benchWorkbook(const std::filesystem::path& folder, int rounds) {
     if (!withR) {
         std::printf("workbook: no Rscript with readxl (r-cran-readxl): R left out\n");
     }
-    const int entries = withR ? 3 : 2;
-    Spread engineXlsx;
-    Spread engineOds;
-    Spread readxl;
+    // Entries: the engine on each workbook, node's builds on each, then R.
+    struct Entry {
+        std::string what;
+        std::function<double()> time;
+        Spread spread;
+    };
+    std::vector<Entry> entries;
+    for (const auto* path : {&xlsx, &ods}) {
+        entries.push_back(
+            {"engine, " + path->extension().string() + " (readWorkbookSheet)",
+             [path] { return timeWorkbook(path->string(), static_cast<std::size_t>(kSide)); },
+             {}});
+    }
+    for (const auto& [name, script] : wasm) {
+        for (const auto* path : {&xlsx, &ods}) {
+            entries.push_back({"WebAssembly " + name + ", " + path->extension().string(),
+                               [&script, path] { return timeWasm(script, *path); },
+                               {}});
+        }
+    }
+    if (withR) {
+        entries.push_back(
+            {"R readxl::read_excel, .xlsx", [&xlsx] { return timeReadxl(xlsx); }, {}});
+    }
     bool good = true;
     for (int round = 0; round < rounds; ++round) {
-        for (int k = 0; k < entries; ++k) {
-            const int e = (k + round) % entries;
-            const double seconds = e == 0   ? timeEngine(xlsx)
-                                   : e == 1 ? timeEngine(ods)
-                                            : timeReadxl(xlsx);
+        for (std::size_t k = 0; k < entries.size(); ++k) {
+            Entry& entry = entries[(k + static_cast<std::size_t>(round)) % entries.size()];
+            const double seconds = entry.time();
             good = good && seconds >= 0;
-            (e == 0 ? engineXlsx : e == 1 ? engineOds : readxl).values.push_back(seconds);
+            entry.spread.values.push_back(seconds);
         }
     }
     std::printf("workbook: a sheet of %d x %d one-digit codes saved by LibreOffice, .xlsx %.1f MB, "
                 ".ods %.1f MB; %d rounds; milliseconds, median (least-most)\n",
                 kSide, kSide, static_cast<double>(std::filesystem::file_size(xlsx)) / 1e6,
                 static_cast<double>(std::filesystem::file_size(ods)) / 1e6, rounds);
-    print("engine, .xlsx (readWorkbookSheet)", engineXlsx);
-    print("engine, .ods (readWorkbookSheet)", engineOds);
-    if (withR) {
-        print("R readxl::read_excel, .xlsx", readxl);
+    for (const Entry& entry : entries) {
+        print(entry.what.c_str(), entry.spread);
     }
     if (!good) {
         std::printf("  A READING FAILED or gave other than %d x %d cells\n", kSide, kSide);

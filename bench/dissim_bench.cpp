@@ -6,7 +6,8 @@
 //   dissim_bench --reader [--rounds N] [FOLDER]   the sort data reader alone (bench_reader.h)
 //   dissim_bench --import [--rounds N] [--wasm NAME=FILE.js ...] [FOLDER]
 //                                                 tables read and imported (bench_import.h)
-//   dissim_bench --workbook [--rounds N] [FOLDER] a 1000 x 1000 sheet read from .xlsx and .ods,
+//   dissim_bench --workbook [--rounds N] [--wasm NAME=FILE.js ...] [FOLDER]
+//                                                 a 1000 x 1000 sheet read from .xlsx and .ods,
 //                                                 beside R's readxl (bench_workbook.h)
 //
 // Two conditions. Settled: before every measured run the previous output is deleted, the disks
@@ -95,7 +96,8 @@ struct Options {
                  "                    [--wasm-warmed NAME=FILE.js ...] [FOLDER]\n"
                  "       dissim_bench --reader [--rounds N] [FOLDER]\n"
                  "       dissim_bench --import [--rounds N] [--wasm NAME=FILE.js ...] [FOLDER]\n"
-                 "       dissim_bench --workbook [--rounds N] [FOLDER]\n"
+                 "       dissim_bench --workbook [--rounds N] [--wasm NAME=FILE.js ...] "
+                 "[FOLDER]\n"
                  "  FOLDER is where the files are written (default: the temporary folder)\n",
                  why);
     std::exit(2);
@@ -337,22 +339,24 @@ int main(int argc, char** argv) {
     if (!std::filesystem::is_directory(options.folder, error)) {
         usage(("\"" + options.folder.string() + "\" is not a folder").c_str());
     }
+    std::vector<std::string> scripts;
+    for (const Entry& entry : options.wasm) {
+        scripts.push_back(entry.script);
+    }
+    // The reader's, the import's and the workbooks' benchmarks: 7 rounds unless told.
+    const int benchRounds = options.rounds > 0 ? options.rounds : 7;
     if (options.import) {
-        std::vector<std::string> scripts;
-        for (const Entry& entry : options.wasm) {
-            scripts.push_back(entry.script);
-        }
-        return bench::benchImport(options.folder, options.rounds > 0 ? options.rounds : 7,
-                                  scripts)
-                   ? 0
-                   : 1;
+        return bench::benchImport(options.folder, benchRounds, scripts) ? 0 : 1;
     }
     if (options.workbook) {
-        return bench::benchWorkbook(options.folder, options.rounds > 0 ? options.rounds : 7) ? 0
-                                                                                            : 1;
+        std::vector<std::pair<std::string, std::string>> builds;
+        for (const Entry& entry : options.wasm) {
+            builds.emplace_back(entry.name, entry.script);
+        }
+        return bench::benchWorkbook(options.folder, benchRounds, builds) ? 0 : 1;
     }
     if (options.reader) {
-        return bench::benchReader(options.folder, options.rounds > 0 ? options.rounds : 7) ? 0 : 1;
+        return bench::benchReader(options.folder, benchRounds) ? 0 : 1;
     }
     std::printf("folder %s; engine: the engine's whole run; reference: one thread, a block at a "
                 "time in one write(); write X: the output's bytes in X chunks (the floor is the "

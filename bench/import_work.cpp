@@ -2,10 +2,14 @@
 
 #include "bench_sort_data.h"
 #include "text_table_reader.h"
+#include "workbook_reader.h"
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
+#include <fstream>
 #include <random>
+#include <sstream>
 
 namespace bench {
 namespace {
@@ -172,6 +176,25 @@ ImportTiming timeImport(const ImportTable& table, const std::vector<std::int16_t
     timing.importSeconds = secondsSince(start);
     timing.same = study.usable && study.codes == expected;
     return timing;
+}
+
+double timeWorkbook(const std::string& path, std::size_t side) {
+    const auto start = std::chrono::steady_clock::now();
+    try {
+        std::ifstream in(path, std::ios::binary);
+        std::ostringstream bytes;
+        bytes << in.rdbuf();
+        const dissim::Table table = dissim::readWorkbookSheet(bytes.str(), 0);
+        const double seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        return table.rows() == side && table.columns() == side &&
+                       table.cell(side - 1, side - 1).size() == 1
+                   ? seconds
+                   : -1.0;
+    } catch (const std::exception& error) {
+        std::printf("workbook: %s: %s\n", path.c_str(), error.what());
+        return -1.0;
+    }
 }
 
 } // namespace bench

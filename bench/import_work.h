@@ -40,4 +40,9 @@ struct ImportTiming {
 // Reads the table's text, guesses its settings and imports it, timing each step.
 ImportTiming timeImport(const ImportTable& table, const std::vector<std::int16_t>& expected);
 
+// Reads a workbook's first sheet as the Import dialog does (the file's bytes, then
+// readWorkbookSheet): seconds, or a negative number when it fails (the reason printed) or the
+// sheet is not side x side cells of one character.
+double timeWorkbook(const std::string& path, std::size_t side);
+
 } // namespace bench

@@ -1,7 +1,7 @@
 /* expat's configuration for the builds that compile the pinned sources (Windows, WebAssembly):
    written for this project (expat's own build generates this file), with the settings of
    expat's default CMake build, which Debian's libexpat1 is built with as well, but for the
-   two below that make the code smaller and change nothing the engine sees. */
+   one below, which makes the code smaller and changes nothing the engine sees. */
 #ifndef DISSIM_EXPAT_CONFIG_H
 #define DISSIM_EXPAT_CONFIG_H
 
@@ -31,10 +31,5 @@ int getentropy(void *buffer, size_t length);
    namespace processing and resolves prefixes itself, so the code would never run. */
 /* How much context XML_GetInputContext keeps, expat's default. */
 #define XML_CONTEXT_BYTES 1024
-/* In the page, the smaller tokenizer (byte types looked up through the encoding rather than
-   inlined): about 27 KB less to download. */
-#if defined(__EMSCRIPTEN__)
-#  define XML_MIN_SIZE 1
-#endif
 
 #endif
