@@ -141,6 +141,39 @@ INSTANTIATE_TEST_SUITE_P(
                             "1 1 2\n1 2 1\n", 2, 3, "group of its own"}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// The example study in each layout as LibreOffice saved it, .xlsx and .ods: opened at step 2,
+// the dialog's guess taken as it stands, the run gives the plain sort data's matrices.
+class ImportedWorkbook : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(ImportedWorkbook, GivesThePlainSortDatasMatrices) {
+    const std::string tests = DISSIM_TEST_DATA_DIR;
+    ImportFixture f;
+    const std::string workbook = f.dir.file(GetParam());
+    testsupport::writeFile(workbook,
+                           testsupport::readFile(tests + "/data/workbooks/" + GetParam()));
+    f.files.confirm(workbook);
+    f.workflow.cmdDataInClick();
+    ASSERT_TRUE(f.workflow.runState().tableReading.has_value()) << f.dialog.found;
+    EXPECT_EQ(f.lblSubsStim.text(), "There are  5 subjects and  12 stimuli.");
+    EXPECT_EQ(f.run(), plainMatrices(testsupport::readFile(
+                                         tests + "/e2e/data/five_subjects_twelve_stimuli.txt"),
+                                     5, 12));
+}
+
+INSTANTIATE_TEST_SUITE_P(StudyWorkbooks, ImportedWorkbook,
+                         ::testing::Values("study-subject-rows.xlsx", "study-subject-rows.ods",
+                                           "study-stimulus-rows.xlsx", "study-stimulus-rows.ods",
+                                           "study-stimulus-words.xlsx", "study-stimulus-words.ods",
+                                           "study-long.xlsx", "study-long.ods",
+                                           "study-group-rows.xlsx", "study-group-rows.ods"),
+                         [](const auto& info) {
+                             std::string name = info.param;
+                             for (char& c : name) {
+                                 c = (c == '-' || c == '.') ? '_' : c;
+                             }
+                             return name;
+                         });
+
 struct Look {
     const char* name;
     std::string text;
