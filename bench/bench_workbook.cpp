@@ -64,11 +64,8 @@ bool makeWorkbooks(const std::filesystem::path& folder) {
     return true;
 }
 
-// node reading the workbook with the engine compiled to WebAssembly (dissim_wasm_import.js
-// --workbook): the seconds it prints, timed inside node; negative when it failed.
-double timeWasm(const std::string& script, const std::filesystem::path& path) {
-    const std::string command = "node --no-experimental-fetch '" + script + "' --workbook " +
-                                quotedPath(path) + " " + std::to_string(kSide);
+// The seconds a command prints, timed in its own process; negative when it failed.
+double printedSeconds(const std::string& command) {
     FILE* pipe = ::popen(command.c_str(), "r");
     if (pipe == nullptr) {
         return -1.0;
@@ -80,23 +77,20 @@ double timeWasm(const std::string& script, const std::filesystem::path& path) {
     return ::pclose(pipe) == 0 ? seconds : -1.0;
 }
 
-// readxl's reading in a process of R's own, timed inside R; negative when R failed.
+// node reading the workbook with the engine compiled to WebAssembly (dissim_wasm_import.js
+// --workbook), timed inside node.
+double timeWasm(const std::string& script, const std::filesystem::path& path) {
+    return printedSeconds("node --no-experimental-fetch '" + script + "' --workbook " +
+                          quotedPath(path) + " " + std::to_string(kSide));
+}
+
+// readxl's reading in a process of R's own, timed inside R.
 double timeReadxl(const std::filesystem::path& path) {
-    const std::string command =
-        "Rscript -e 'suppressMessages(library(readxl)); "
-        "t <- system.time(x <- readxl::read_excel(\"" +
-        path.string() +
-        "\", col_names = FALSE, .name_repair = \"minimal\"))[[\"elapsed\"]]; "
-        "cat(if (nrow(x) == 1000 && ncol(x) == 1000) t else -1)' 2>/dev/null";
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (pipe == nullptr) {
-        return -1.0;
-    }
-    double seconds = -1.0;
-    if (std::fscanf(pipe, "%lf", &seconds) != 1) {
-        seconds = -1.0;
-    }
-    return ::pclose(pipe) == 0 ? seconds : -1.0;
+    return printedSeconds("Rscript -e 'suppressMessages(library(readxl)); "
+                          "t <- system.time(x <- readxl::read_excel(\"" +
+                          path.string() +
+                          "\", col_names = FALSE, .name_repair = \"minimal\"))[[\"elapsed\"]]; "
+                          "cat(if (nrow(x) == 1000 && ncol(x) == 1000) t else -1)' 2>/dev/null");
 }
 
 void print(const char* what, const Spread& spread) {
